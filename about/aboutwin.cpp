@@ -1,0 +1,117 @@
+#include "about/aboutwin.h"
+
+#include "about/about_fade.h"
+#include "imaging/dibimage.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr char kAboutClass[] = "OstrelBatteryMeterAbout";
+constexpr char kAboutTitle[] = "g";
+constexpr DWORD kAboutStyle = WS_POPUP | WS_SYSMENU;
+constexpr LONG_PTR kAboutExStyle = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_NOACTIVATE;
+constexpr int kPlaceholderWidth = 640; // the size kept when the picture cannot load
+constexpr int kPlaceholderHeight = 480;
+constexpr int kAboveCentre = -50;
+
+}  // namespace
+
+int CAboutWin::s_alpha = 0;
+
+LRESULT CAboutWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate();
+        break;
+    case WM_PAINT:
+        Paint();
+        break;
+    case WM_CLOSE:
+        // The default would destroy the window at once; it fades out instead.
+        OnClose();
+        return 0;
+    case WM_TIMER:
+        OnTimer(wParam);
+        break;
+    case WM_LBUTTONDOWN:
+        Post(WM_CLOSE, 0, 0);
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(m_hwnd, message, wParam, lParam);
+}
+
+void CAboutWin::OnCreate() {
+    CDibImage picture;
+    SetWindowLongPtrA(m_hwnd, GWL_EXSTYLE, GetWindowLongPtrA(m_hwnd, GWL_EXSTYLE) | kAboutExStyle);
+    s_alpha = kAboutStartAlpha;
+    ApplyAlpha();
+    SetSize(kPlaceholderWidth, kPlaceholderHeight);
+    if (picture.LoadBitmapResource(GetInstance(), IDB_ABOUT)) {
+        SetSize(picture.m_width, picture.m_height);
+        CenterOnDesktop();
+        MoveBy(0, kAboveCentre);
+        CreateBackBufferForWindow();
+        picture.Draw(GetBackDC(), 0, 0);
+        StartTimer(TIMER_ABOUT_FADE_IN, kAboutFadePeriodMs);
+    }
+    picture.Release();
+}
+
+void CAboutWin::OnClose() {
+    // A close during the fade-in would otherwise fight it step for step and the
+    // splash would never go.
+    StopTimer(TIMER_ABOUT_FADE_IN);
+    StartTimer(TIMER_ABOUT_FADE_OUT, kAboutFadePeriodMs);
+}
+
+void CAboutWin::OnTimer(WPARAM id) {
+    switch (id) {
+    case TIMER_ABOUT_FADE_IN:
+        OnFadeInTick();
+        break;
+    case TIMER_ABOUT_FADE_OUT:
+        OnFadeOutTick();
+        break;
+    default:
+        break;
+    }
+}
+
+void CAboutWin::OnFadeInTick() {
+    const AboutStep step = AboutFadeInStep(s_alpha);
+    s_alpha = step.alpha;
+    if (step.done) {
+        StopTimer(TIMER_ABOUT_FADE_IN);
+    }
+    ApplyAlpha();
+}
+
+void CAboutWin::OnFadeOutTick() {
+    const AboutStep step = AboutFadeOutStep(s_alpha);
+    s_alpha = step.alpha;
+    ApplyAlpha();
+    if (step.done) {
+        StopTimer(TIMER_ABOUT_FADE_OUT);
+        Destroy();
+    }
+}
+
+void CAboutWin::ApplyAlpha() {
+    SetLayeredWindowAttributes(m_hwnd, kAboutColourKey, static_cast<BYTE>(s_alpha),
+                               LWA_COLORKEY | LWA_ALPHA);
+}
+
+void OpenAboutWindow(HWND meter) {
+    CAboutWin& about = TheAboutWindow();
+    if (about.GetHwnd() && IsWindow(about.GetHwnd())) {
+        return;
+    }
+    const HINSTANCE instance =
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(meter, GWLP_HINSTANCE));
+    // From the second opening on the class exists already; that failure is harmless.
+    about.Register(instance, kAboutClass, nullptr, nullptr);
+    about.Create(instance, meter, kAboutTitle, kAboutStyle, 0);
+    about.Show(SW_SHOW);
+}

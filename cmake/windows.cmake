@@ -1,0 +1,50 @@
+# The Windows program and everything that runs under Wine.
+
+# Program code: no exceptions, no RTTI, doubles in SSE registers so that the
+# 32-bit build rounds the moon geometry exactly as the 64-bit one the tests run.
+set(SORVANE_PROGRAM_FLAGS -fno-exceptions -fno-rtti)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    list(APPEND SORVANE_PROGRAM_FLAGS -msse2 -mfpmath=sse)
+endif()
+target_compile_options(sorvane_logic PRIVATE ${SORVANE_PROGRAM_FLAGS})
+
+add_library(sorvane_win STATIC
+    framework/editwindow.cpp
+    framework/window.cpp
+    imaging/dibimage.cpp
+    meter/meter_face.cpp
+    meter/moon_draw.cpp
+    meter/layer_surface.cpp
+    mainwin/mainwin.cpp
+    mainwin/fade.cpp
+    mainwin/interaction.cpp
+    settings/fileutil.cpp
+    settings/position_file.cpp
+    about/aboutwin.cpp
+    app/globals.cpp
+)
+target_compile_options(sorvane_win PRIVATE ${SORVANE_WARNINGS} ${SORVANE_PROGRAM_FLAGS})
+target_compile_definitions(sorvane_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(sorvane_win PUBLIC sorvane_logic user32 gdi32 shell32 kernel32)
+
+add_library(sorvane_resources OBJECT resources/sorvane.rc)
+set_property(SOURCE resources/sorvane.rc APPEND PROPERTY OBJECT_DEPENDS
+    ${CMAKE_SOURCE_DIR}/resources/resource.h
+    ${CMAKE_SOURCE_DIR}/resources/app.ico
+    ${CMAKE_SOURCE_DIR}/resources/tray.ico
+    ${CMAKE_SOURCE_DIR}/resources/about.bmp
+    ${CMAKE_SOURCE_DIR}/resources/app.manifest)
+
+# Static runtime: the program imports nothing but the four system DLLs and msvcrt.
+set(SORVANE_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+add_executable(SorvaneMeter WIN32 app/main.cpp $<TARGET_OBJECTS:sorvane_resources>)
+target_compile_options(SorvaneMeter PRIVATE ${SORVANE_WARNINGS} ${SORVANE_PROGRAM_FLAGS})
+target_link_libraries(SorvaneMeter PRIVATE sorvane_win)
+target_link_options(SorvaneMeter PRIVATE ${SORVANE_STATIC_LINK} -mwindows -s)
+
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    add_subdirectory(tests/wine)
+    add_subdirectory(tests/e2e)
+    add_subdirectory(bench/wine)
+endif()

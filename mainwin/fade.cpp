@@ -1,0 +1,22 @@
+#include "mainwin/mainwin.h"
+
+#include "resources/resource.h"
+
+int CMainWin::FadeTo(int show, int step) {
+    if (RequestFade(m_fade, show, step)) {
+        StartTimer(TIMER_FADE, kFadePeriodMs);
+    }
+    return 1;
+}
+
+void CMainWin::FadeTick() {
+    const FadeTick tick = AdvanceFade(m_fade);
+    if (tick.stopTimer) {
+        StopTimer(TIMER_FADE);
+    }
+    if (!tick.apply) {
+        return;
+    }
+    UpdateLayer(1);
+    Show(tick.visible ? SW_SHOW : SW_HIDE);
+}

@@ -1,0 +1,130 @@
+#include "mainwin/mainwin.h"
+
+#include "about/aboutwin.h"
+#include "framework/desktop_math.h"
+#include "resources/resource.h"
+#include "settings/position_rules.h"
+
+namespace {
+
+POINT PointFromLParam(LPARAM lParam) {
+    const unsigned long bits = static_cast<unsigned long>(lParam);
+    return POINT{SignedLow16(bits), SignedHigh16(bits)};
+}
+
+}  // namespace
+
+void CMainWin::OnCommand(WPARAM wParam) {
+    switch (LOWORD(wParam)) {
+    case ID_QUIT:
+        Post(WM_CLOSE, 0, 0);
+        break;
+    case ID_ABOUT:
+        OpenAboutWindow(m_hwnd);
+        break;
+    case ID_RESET_POSITION:
+        ResetPosition();
+        break;
+    case ID_HIDE:
+        FadeTo(kFadeOut, kFadeStepSlow);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainWin::ResetPosition() {
+    RECT r;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+    const Position p = DefaultPosition(WorkArea{r.left, r.top, r.right, r.bottom});
+    MoveTo(p.x, p.y);
+}
+
+bool CMainWin::CursorInHoverBox() const {
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(m_hwnd, &p);
+    return InHoverBox(p.x, p.y);
+}
+
+void CMainWin::OnMouseMove(LPARAM lParam) {
+    if (m_pointer.dragging) {
+        POINT p = PointFromLParam(lParam);
+        ClientToScreen(m_hwnd, &p);
+        const DragTarget t = DragOrigin(m_pointer, p.x, p.y);
+        MoveTo(t.x, t.y);
+        return;
+    }
+    if (HoverMouseMove(m_pointer)) {
+        StartTimer(TIMER_HOVER_DELAY, kHoverDelayMs);
+    }
+}
+
+void CMainWin::OnHoverDelay() {
+    StopTimer(TIMER_HOVER_DELAY);
+    if (HoverDelayElapsed(m_pointer, CursorInHoverBox()) == HoverDelayOutcome::kHide) {
+        StartTimer(TIMER_HOVER_WATCH, kHoverWatchMs);
+        FadeTo(kFadeOut, kFadeStepFast);
+    }
+}
+
+void CMainWin::OnHoverWatch() {
+    if (CursorInHoverBox()) {
+        return;
+    }
+    StopTimer(TIMER_HOVER_WATCH);
+    FadeTo(kFadeIn, kFadeStepFast);
+}
+
+void CMainWin::OnLButtonDown(LPARAM lParam) {
+    const POINT p = PointFromLParam(lParam);
+    if (BeginDrag(m_pointer, p.x, p.y)) {
+        SetCapture(m_hwnd);
+        FadeTo(kFadeIn, kFadeStepSlow);
+    }
+}
+
+void CMainWin::OnLButtonUp() {
+    if (EndDrag(m_pointer)) {
+        ReleaseCapture();
+    }
+}
+
+void CMainWin::OnCaptureChanged() {
+    // Another window took the mouse mid-drag: without this the next move would drag
+    // a window whose button is no longer held, and hovering would stay blocked.
+    EndDrag(m_pointer);
+}
+
+void CMainWin::OnRButtonUp(LPARAM lParam) {
+    SuppressHover(m_pointer);
+    FadeTo(kFadeIn, kFadeStepSlow);
+    POINT p = PointFromLParam(lParam);
+    ClientToScreen(m_hwnd, &p);
+    ShowPopupMenu(p.x, p.y);
+}
+
+bool CMainWin::OnTrayNotify(LPARAM lParam) {
+    switch (lParam) {
+    case WM_LBUTTONDOWN:
+        FadeTo(kFadeIn, kFadeStepSlow);
+        return true;
+    case WM_RBUTTONDOWN: {
+        POINT p;
+        GetCursorPos(&p);
+        ShowPopupMenu(p.x, p.y);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CMainWin::ShowPopupMenu(int x, int y) {
+    HMENU menu = LoadMenuA(GetInstance(), MAKEINTRESOURCEA(IDR_POPUP));
+    if (!menu) {
+        return;
+    }
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, x, y, 0, m_hwnd, nullptr);
+    DestroyMenu(menu);
+}

@@ -1,0 +1,221 @@
+#include "mainwin/mainwin.h"
+
+#include <shellapi.h>
+#include <string.h>
+
+#include "meter/layer_reduce.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr char kTrayTip[] = "SorvaneBatteryMeter";
+constexpr char kTaskbarCreated[] = "TaskbarCreated";
+constexpr LONG_PTR kMeterExStyle = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_NOACTIVATE;
+
+#ifndef _WIN64
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the shell gets the first, 88-byte record");
+#endif
+
+template <typename Handle> void DeleteGdiObject(Handle& handle) {
+    if (handle) {
+        DeleteObject(handle);
+        handle = nullptr;
+    }
+}
+
+}  // namespace
+
+CMainWin::~CMainWin() {
+    m_mask.Release();
+    m_face.Release();
+}
+
+LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The shell's restart broadcast has a number known only at run time.
+    if (m_taskbarCreated != 0 && message == m_taskbarCreated) {
+        AddTrayIcon();
+        return DefWindowProcA(m_hwnd, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_CREATE:
+        OnCreateMessage();
+        break;
+    case WM_DESTROY:
+        OnDestroy();
+        break;
+    case WM_QUERYENDSESSION:
+        OnQueryEndSession();
+        break;
+    case WM_PAINT:
+        Paint();
+        break;
+    case WM_TIMER:
+        OnTimer(wParam);
+        break;
+    case WM_COMMAND:
+        OnCommand(wParam);
+        break;
+    case WM_MOUSEMOVE:
+        OnMouseMove(lParam);
+        break;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(lParam);
+        break;
+    case WM_LBUTTONUP:
+        OnLButtonUp();
+        break;
+    case WM_CAPTURECHANGED:
+        OnCaptureChanged();
+        break;
+    case WM_RBUTTONUP:
+        OnRButtonUp(lParam);
+        break;
+    case WM_TRAYNOTIFY:
+        if (OnTrayNotify(lParam)) {
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(m_hwnd, message, wParam, lParam);
+}
+
+void CMainWin::OnCreateMessage() {
+    // Without its layer the window could never be seen, reached or closed by the
+    // user; after the error box it closes itself and the program ends.
+    if (!OnCreate()) {
+        Post(WM_CLOSE, 0, 0);
+    }
+}
+
+void CMainWin::OnDestroy() {
+    Teardown();
+    PostQuitMessage(0);
+}
+
+void CMainWin::OnQueryEndSession() {
+    Teardown();
+    PostQuitMessage(0);
+}
+
+void CMainWin::OnTimer(WPARAM id) {
+    switch (id) {
+    case TIMER_POLL:
+        PollPower();
+        break;
+    case TIMER_FADE:
+        FadeTick();
+        break;
+    case TIMER_HOVER_DELAY:
+        OnHoverDelay();
+        break;
+    case TIMER_HOVER_WATCH:
+        OnHoverWatch();
+        break;
+    default:
+        break;
+    }
+}
+
+int CMainWin::OnCreate() {
+    m_fade.alpha = 0;
+    m_fade.timerRunning = 0;
+    m_pointer.hoverPending = 0;
+    m_fade.step = kFadeStepSlow;
+    m_tornDown = false;
+
+    CreateDrawingTools();
+    CreateFonts();
+    SetSize(kLayerSize, kLayerSize);
+    SetTopmost(true);
+    CreateBackBufferForWindow();
+    SetWindowLongPtrA(m_hwnd, GWL_EXSTYLE, GetWindowLongPtrA(m_hwnd, GWL_EXSTYLE) | kMeterExStyle);
+
+    if (!CreateLayerSurface()) {
+        return 0;
+    }
+    PollPower();
+    // Forget the first sample, so that the first poll after the fade-in applies the
+    // fade rules to it.
+    m_snapshot = PowerSample{};
+    RestorePosition();
+    m_taskbarCreated = RegisterWindowMessageA(kTaskbarCreated);
+    AddTrayIcon();
+    FadeTo(kFadeIn, kFadeStepSlow);
+    StartTimer(TIMER_POLL, kPollPeriodMs);
+    return 1;
+}
+
+int CMainWin::Teardown() {
+    // Log-off tears down first and the window's destruction may follow: the handles
+    // are freed once.
+    if (m_tornDown) {
+        return 1;
+    }
+    m_tornDown = true;
+    RemoveTrayIcon();
+    // A window that never took its stored place must not overwrite it.
+    if (m_positionKnown) {
+        SavePosition();
+    }
+    FreeDrawingTools();
+    StopTimer(TIMER_POLL);
+    // After a log-off teardown the window lives on briefly; nothing may tick into
+    // the freed layer.
+    StopTimer(TIMER_FADE);
+    StopTimer(TIMER_HOVER_DELAY);
+    StopTimer(TIMER_HOVER_WATCH);
+    m_fade.timerRunning = 0;
+    ReleaseLayerSurface();
+    return 1;
+}
+
+void CMainWin::FreeDrawingTools() {
+    // The tools are still selected in the face and mask DCs; put stock objects back
+    // so that each one really goes now.
+    for (HDC dc : {m_face.GetMemDC(), m_mask.GetMemDC()}) {
+        if (dc) {
+            SelectObject(dc, GetStockObject(BLACK_PEN));
+            SelectObject(dc, GetStockObject(BLACK_BRUSH));
+            SelectObject(dc, GetStockObject(SYSTEM_FONT));
+        }
+    }
+    DeleteGdiObject(m_bigFont);
+    DeleteGdiObject(m_smallFont);
+    DeleteGdiObject(m_lightPen);
+    DeleteGdiObject(m_lightBrush);
+    DeleteGdiObject(m_blackPen);
+    DeleteGdiObject(m_blackBrush);
+}
+
+void CMainWin::AddTrayIcon() {
+    // The small-icon size picks the 16-pixel image instead of scaling a large one.
+    HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
+                                               MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    if (!icon) {
+        return;
+    }
+    NOTIFYICONDATAA data;
+    memset(&data, 0, sizeof(data));
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = m_hwnd;
+    data.uID = TRAY_ICON_ID;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAYNOTIFY;
+    data.hIcon = icon;
+    lstrcpynA(data.szTip, kTrayTip, sizeof(data.szTip));
+    Shell_NotifyIconA(NIM_ADD, &data);
+    DestroyIcon(icon);
+}
+
+void CMainWin::RemoveTrayIcon() {
+    NOTIFYICONDATAA data;
+    memset(&data, 0, sizeof(data));
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = m_hwnd;
+    data.uID = TRAY_ICON_ID;
+    Shell_NotifyIconA(NIM_DELETE, &data);
+}

@@ -1,0 +1,111 @@
+// The meter window: a 60 x 60 layered window that shows the battery as a moon.
+#ifndef SORVANE_MAINWIN_H
+#define SORVANE_MAINWIN_H
+
+#include <windows.h>
+
+#include "framework/window.h"
+#include "imaging/dibimage.h"
+#include "mainwin/fade_state.h"
+#include "mainwin/pointer_state.h"
+#include "meter/power_sample.h"
+
+class CMainWin : public Cwindow {
+public:
+    // Where power samples come from; GetSystemPowerStatus unless a test feeds its own.
+    using PowerReader = BOOL(WINAPI*)(LPSYSTEM_POWER_STATUS);
+    // How the layer's DIB section is made; CreateDIBSection unless a test refuses it.
+    using DibSectionMaker = HBITMAP(WINAPI*)(HDC, const BITMAPINFO*, UINT, void**, HANDLE,
+                                             DWORD);
+
+    CMainWin() = default;
+    ~CMainWin();
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    int OnCreate();
+    int Teardown();
+
+    // Meter face
+    int PollPower();
+    int CreateFonts();
+    int DrawOutlinedText(HDC dc, const RECT& rect, const char* text, COLORREF outline,
+                         COLORREF fill);
+    void CreateDrawingTools();
+    int DrawMoon(double phase, double tilt);
+
+    // Layer
+    int CreateLayerSurface();
+    int UpdateLayer(int alphaOnly);
+    void ReleaseLayerSurface();
+
+    // Fade
+    int FadeTo(int show, int step);
+    void FadeTick();
+
+    // Position
+    int SavePosition();
+    int RestorePosition();
+
+    void SetPowerReader(PowerReader reader) { m_readPower = reader; }
+    void SetDibSectionMaker(DibSectionMaker maker) { m_makeDibSection = maker; }
+    const FadeState& GetFade() const { return m_fade; }
+    const PointerState& GetPointer() const { return m_pointer; }
+    const PowerSample& GetSnapshot() const { return m_snapshot; }
+    CDibImage& GetFace() { return m_face; }
+    CDibImage& GetMask() { return m_mask; }
+    const uint8_t* GetLayerBits() const { return m_layerBits; }
+
+private:
+    // Message handlers
+    void OnCreateMessage();
+    void OnDestroy();
+    void OnQueryEndSession();
+    void OnTimer(WPARAM id);
+    void OnCommand(WPARAM wParam);
+    void OnMouseMove(LPARAM lParam);
+    void OnLButtonDown(LPARAM lParam);
+    void OnLButtonUp();
+    void OnCaptureChanged();
+    void OnRButtonUp(LPARAM lParam);
+    bool OnTrayNotify(LPARAM lParam);
+
+    // Timer ticks
+    void OnHoverDelay();
+    void OnHoverWatch();
+
+    // Commands
+    void ResetPosition();
+
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void ShowPopupMenu(int x, int y);
+    bool CursorInHoverBox() const;
+    void FreeDrawingTools();
+    void DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline, COLORREF fill);
+
+    CDibImage m_face;
+    CDibImage m_mask;
+    PowerSample m_snapshot = {};
+    HFONT m_bigFont = nullptr;
+    HFONT m_smallFont = nullptr;
+    HPEN m_lightPen = nullptr;
+    HBRUSH m_lightBrush = nullptr;
+    HPEN m_blackPen = nullptr;
+    HBRUSH m_blackBrush = nullptr;
+    FadeState m_fade;
+    PointerState m_pointer;
+    uint8_t* m_layerBits = nullptr;
+    HBITMAP m_layerBitmap = nullptr;
+    HDC m_screenDC = nullptr;
+    HDC m_layerDC = nullptr;
+    HGDIOBJ m_previousBitmap = nullptr;
+
+    PowerReader m_readPower = GetSystemPowerStatus;
+    DibSectionMaker m_makeDibSection = CreateDIBSection;
+    UINT m_taskbarCreated = 0;   // the shell's restart broadcast
+    bool m_positionKnown = false; // saving is only sound once the stored place was read
+    bool m_tornDown = false;
+};
+
+#endif

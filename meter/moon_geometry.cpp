@@ -1,0 +1,97 @@
+#include "meter/moon_geometry.h"
+
+#include <limits.h>
+#include <math.h>
+
+Terminator ComputeTerminator(double phase, double tilt) {
+    Terminator t;
+    const double s = sin(tilt);
+    const double c = cos(tilt);
+    t.x1 = kMoonRadius * s;
+    t.y1 = -(kMoonRadius * c);
+    t.x2 = -(kMoonRadius * s);
+    t.y2 = kMoonRadius * c;
+    const double k = kMoonRadius * cos(phase);
+    t.x3 = k * c;
+    t.y3 = k * s;
+
+    // Crossing of the perpendicular bisectors of P1P2 and P1P3, each as y = m x + b.
+    // Divisions by zero are allowed to give infinities: a near-straight terminator
+    // then shows up as a huge or infinite radius.
+    const double mx = (t.x1 + t.x2) * 0.5;
+    const double my = (t.y1 + t.y2) * 0.5;
+    const double m1 = -((t.x2 - t.x1) / (t.y2 - t.y1));
+    const double b1 = my - m1 * mx;
+    const double hx = (t.x3 + t.x1) * 0.5;
+    const double hy = (t.y3 + t.y1) * 0.5;
+    const double m2 = -((t.x3 - t.x1) / (t.y3 - t.y1));
+    const double b2 = hy - m2 * hx;
+    t.X = (b2 - b1) / (m1 - m2);
+    const double r = m1 / m2;
+    t.Y = (b1 - b2 * r) / (1 - r);
+    t.R = sqrt(pow(t.Y - t.y1, 2) + pow(t.X - t.x1, 2));
+    return t;
+}
+
+int TruncToInt(double value) {
+    if (value >= static_cast<double>(INT_MAX)) {
+        return INT_MAX;
+    }
+    if (value <= static_cast<double>(INT_MIN)) {
+        return INT_MIN;
+    }
+    return static_cast<int>(value);
+}
+
+namespace {
+
+constexpr int kCentre = kFaceSize / 2;
+
+bool IsNumber(double v) { return v == v; }
+
+MoonPlan StraightPlan(const Terminator& t) {
+    MoonPlan p{};
+    p.way = MoonWay::kStraight;
+    // The poles are truncated first and then moved to the centre.
+    const int ux = TruncToInt(t.x1) + kCentre;
+    const int uy = TruncToInt(t.y1) + kCentre;
+    const int lx = TruncToInt(t.x2) + kCentre;
+    const int ly = TruncToInt(t.y2) + kCentre;
+    p.polygon[0] = {ux, uy};
+    p.polygon[1] = {lx, ly};
+    p.polygon[2] = {kFaceSize, ly};
+    p.polygon[3] = {kFaceSize, 0};
+    p.polygon[4] = {ux, 0};
+    return p;
+}
+
+MoonPlan EllipsePlan(MoonWay way, const Terminator& t, double rounding) {
+    MoonPlan p{};
+    p.way = way;
+    p.left = TruncToInt((t.X - t.R) + kCentre + rounding);
+    p.top = TruncToInt((t.Y - t.R) + kCentre + rounding);
+    p.right = TruncToInt((t.R + t.X) + kCentre + rounding);
+    p.bottom = TruncToInt((t.R + t.Y) + kCentre + rounding);
+    return p;
+}
+
+}  // namespace
+
+MoonPlan PlanMoon(double phase, double tilt) {
+    const Terminator t = ComputeTerminator(phase, tilt);
+    const bool polesKnown = IsNumber(t.x1) && IsNumber(t.y1) && IsNumber(t.x2) && IsNumber(t.y2);
+    if (!IsNumber(phase) || !polesKnown) {
+        MoonPlan p{};
+        p.way = MoonWay::kUnlit;
+        return p;
+    }
+    // A circle through three points that are (numerically) in a line has no
+    // finite centre: its limit is the straight pole axis.
+    if (t.R > kStraightRadius || !IsNumber(t.R) || !IsNumber(t.X) || !IsNumber(t.Y)) {
+        return StraightPlan(t);
+    }
+    if (phase <= kHalfPi) {
+        return EllipsePlan(MoonWay::kGibbous, t, 0.0);
+    }
+    return EllipsePlan(MoonWay::kCrescent, t, 0.5);
+}

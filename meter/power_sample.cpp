@@ -1,0 +1,67 @@
+#include "meter/power_sample.h"
+
+#include "meter/moon_geometry.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+constexpr int kFullPercent = 100;
+constexpr double kFullTilt = -0.22;   // tilt at full charge
+constexpr double kTiltRange = -0.8;   // added tilt from full to empty
+constexpr unsigned kSecondsPerMinute = 60;
+constexpr unsigned kMinutesPerHour = 60;
+
+// An unknown line status (255) is not taken as mains power: the face then shows the
+// remaining time if the system has one, and the meter never hides itself on a guess.
+bool OnMains(const PowerSample& sample) { return sample.acLineStatus == kAcOnline; }
+
+}  // namespace
+
+uint32_t StateColour(uint8_t batteryFlag) {
+    switch (batteryFlag) {
+    case kBatteryFlagLow:
+        return kLowColour;
+    case kBatteryFlagCritical:
+        return kCriticalColour;
+    default:
+        return kNormalColour;
+    }
+}
+
+FaceDescription DescribeSample(const PowerSample& sample) {
+    FaceDescription d;
+    d.percent = sample.batteryLifePercent > kFullPercent ? kFullPercent : sample.batteryLifePercent;
+    d.onMains = OnMains(sample);
+
+    const int q = d.percent < kMinPhasePercent ? kMinPhasePercent : d.percent;
+    d.phase = kPi - (q / 100.0) * kPi;
+    d.tilt = ((kFullPercent - d.percent) / 100.0) * kTiltRange + kFullTilt;
+
+    snprintf(d.percentText, sizeof(d.percentText), "%d%%", d.percent);
+    if (d.onMains) {
+        snprintf(d.statusText, sizeof(d.statusText), "Online");
+    } else if (sample.batteryLifeTime == kUnknownTime) {
+        snprintf(d.statusText, sizeof(d.statusText), "--:--");
+    } else {
+        const unsigned minutes = sample.batteryLifeTime / kSecondsPerMinute;
+        snprintf(d.statusText, sizeof(d.statusText), "%02u:%02u", minutes / kMinutesPerHour,
+                 minutes % kMinutesPerHour);
+    }
+    d.stateColour = StateColour(sample.batteryFlag);
+    return d;
+}
+
+bool SampleChanged(const PowerSample& previous, const PowerSample& sample) {
+    return memcmp(&previous, &sample, sizeof(PowerSample)) != 0;
+}
+
+bool UnplugRule(const PowerSample& previous, const PowerSample& sample) {
+    return previous.acLineStatus == kAcOnline && sample.acLineStatus == kAcOffline;
+}
+
+bool FullChargeRule(const PowerSample& sample) {
+    // The raw byte, before the limit to 100: an unknown charge (255) counts as full.
+    return OnMains(sample) && sample.batteryLifePercent >= kFullChargePercent;
+}

@@ -1,0 +1,30 @@
+/* Identifiers shared by the resource script and the program. Plain #defines so
+   that windres, the Win32 code and the platform-free logic can all include it. */
+#ifndef SORVANE_RESOURCE_H
+#define SORVANE_RESOURCE_H
+
+/* Resources */
+#define IDR_POPUP 101
+#define IDI_APP 103
+#define IDB_ABOUT 104
+#define IDI_TRAY 105
+
+/* Popup menu commands */
+#define ID_QUIT 40002
+#define ID_ABOUT 40003
+#define ID_RESET_POSITION 40004
+#define ID_HIDE 40005
+
+/* Window timers (all arrive as WM_TIMER, none has a callback) */
+#define TIMER_ABOUT_FADE_IN 100
+#define TIMER_ABOUT_FADE_OUT 101
+#define TIMER_POLL 102
+#define TIMER_FADE 103
+#define TIMER_HOVER_DELAY 104
+#define TIMER_HOVER_WATCH 105
+
+/* Notification-area icon: WM_USER + 101 is its callback message */
+#define WM_TRAYNOTIFY (0x0400 + 101)
+#define TRAY_ICON_ID 1
+
+#endif
