@@ -28,12 +28,10 @@ target_compile_definitions(sorvane_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(sorvane_win PUBLIC sorvane_logic user32 gdi32 shell32 kernel32)
 
 add_library(sorvane_resources OBJECT resources/sorvane.rc)
-set_property(SOURCE resources/sorvane.rc APPEND PROPERTY OBJECT_DEPENDS
-    ${CMAKE_SOURCE_DIR}/resources/resource.h
-    ${CMAKE_SOURCE_DIR}/resources/app.ico
-    ${CMAKE_SOURCE_DIR}/resources/tray.ico
-    ${CMAKE_SOURCE_DIR}/resources/about.bmp
-    ${CMAKE_SOURCE_DIR}/resources/app.manifest)
+file(GLOB SORVANE_RESOURCE_FILES CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/resources/*.h ${CMAKE_SOURCE_DIR}/resources/*.ico
+    ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/resources/*.manifest)
+set_property(SOURCE resources/sorvane.rc APPEND PROPERTY OBJECT_DEPENDS ${SORVANE_RESOURCE_FILES})
 
 # Static runtime: the program imports nothing but the four system DLLs and msvcrt.
 set(SORVANE_STATIC_LINK -static -static-libgcc -static-libstdc++)

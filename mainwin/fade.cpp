@@ -10,7 +10,7 @@ int CMainWin::FadeTo(int show, int step) {
 }
 
 void CMainWin::FadeTick() {
-    const FadeTick tick = AdvanceFade(m_fade);
+    const FadeOutcome tick = AdvanceFade(m_fade);
     if (tick.stopTimer) {
         StopTimer(TIMER_FADE);
     }

@@ -11,8 +11,8 @@ bool RequestFade(FadeState& state, int show, int step) {
     return true;
 }
 
-FadeTick AdvanceFade(FadeState& state) {
-    FadeTick tick{false, false, false};
+FadeOutcome AdvanceFade(FadeState& state) {
+    FadeOutcome tick{false, false, false};
     if (state.direction == 1) {
         state.alpha -= state.step;
         // Exactly 0 keeps the timer for one more tick, which then stops it.

@@ -22,12 +22,12 @@ struct FadeState {
 // the fade timer.
 bool RequestFade(FadeState& state, int show, int step);
 
-struct FadeTick {
+struct FadeOutcome {
     bool stopTimer; // the fade has reached its end
     bool apply;     // hand the alpha to the window
     bool visible;   // show (alpha above 0) or hide the window
 };
 
-FadeTick AdvanceFade(FadeState& state);
+FadeOutcome AdvanceFade(FadeState& state);
 
 #endif

@@ -174,7 +174,8 @@ int CMainWin::Teardown() {
 void CMainWin::FreeDrawingTools() {
     // The tools are still selected in the face and mask DCs; put stock objects back
     // so that each one really goes now.
-    for (HDC dc : {m_face.GetMemDC(), m_mask.GetMemDC()}) {
+    const HDC dcs[] = {m_face.GetMemDC(), m_mask.GetMemDC()};
+    for (HDC dc : dcs) {
         if (dc) {
             SelectObject(dc, GetStockObject(BLACK_PEN));
             SelectObject(dc, GetStockObject(BLACK_BRUSH));

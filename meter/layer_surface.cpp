@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "meter/layer_reduce.h"
+#include "meter/moon_geometry.h"
 
 namespace {
 

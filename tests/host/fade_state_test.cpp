@@ -16,7 +16,7 @@ struct FadeRun {
 FadeRun FadeUntilIdle(FadeState& state) {
     FadeRun run;
     while (state.timerRunning) {
-        const FadeTick tick = AdvanceFade(state);
+        const FadeOutcome tick = AdvanceFade(state);
         ++run.ticks;
         if (tick.apply) {
             run.applied.push_back(state.alpha);
@@ -75,7 +75,7 @@ TEST(FadeState, AppliedAlphasOfTheHoverFadeOut) {
 TEST(FadeState, FirstTickFromStartShowsTheWindow) {
     FadeState s; // fresh: alpha 0, nothing applied yet
     ASSERT_TRUE(RequestFade(s, kFadeIn, kFadeStepSlow));
-    const FadeTick tick = AdvanceFade(s);
+    const FadeOutcome tick = AdvanceFade(s);
     EXPECT_TRUE(tick.apply);
     EXPECT_TRUE(tick.visible);
     EXPECT_EQ(s.alpha, 10);
@@ -108,7 +108,7 @@ TEST(FadeState, FadeOutFromZeroAtStartStaysHiddenButApplies) {
     // The very first tick always reaches the window, even at 0: it hides it.
     FadeState s;
     RequestFade(s, kFadeOut, 10);
-    const FadeTick tick = AdvanceFade(s);
+    const FadeOutcome tick = AdvanceFade(s);
     EXPECT_TRUE(tick.apply);
     EXPECT_FALSE(tick.visible);
     EXPECT_TRUE(tick.stopTimer);
