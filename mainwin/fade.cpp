@@ -18,5 +18,6 @@ void CMainWin::FadeTick() {
         return;
     }
     UpdateLayer(1);
-    Show(tick.visible ? SW_SHOW : SW_HIDE);
+    // SW_SHOWNA: fading in must never take the keyboard from the user's window.
+    Show(tick.visible ? SW_SHOWNA : SW_HIDE);
 }

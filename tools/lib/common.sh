@@ -1,0 +1,101 @@
+# Shared by tools/test, tools/run and tools/e2e: packages, builds and a Wine
+# prefix under Xvfb. Source it; it defines functions only.
+
+SORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+SORVANE_BUILD="$SORVANE_ROOT/build"
+SORVANE_SCREEN="1024x768x24"
+
+SORVANE_PACKAGES=(
+    cmake g++ make googletest libgtest-dev libbenchmark-dev
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
+    binutils-mingw-w64-x86-64 wine wine64 xvfb xauth fonts-liberation2 xdotool imagemagick
+    util-linux
+)
+
+sorvane_log() { printf '== %s\n' "$*" >&2; }
+
+# Installs what is missing when root; otherwise says exactly what to run.
+sorvane_ensure_packages() {
+    local missing=() p
+    for p in "${SORVANE_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        printf 'missing packages; run as root:\n  apt-get update && apt-get install -y --no-install-recommends %s\n' \
+            "${missing[*]}" >&2
+        return 1
+    fi
+    sorvane_log "installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq >&2 && apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+}
+
+# Configures (once) and builds one preset; the log goes to build/logs.
+sorvane_build() {
+    local preset="$1" log="$SORVANE_BUILD/logs/build-$1.log"
+    mkdir -p "$SORVANE_BUILD/logs"
+    (cd "$SORVANE_ROOT" && cmake --preset "$preset" && cmake --build --preset "$preset" -j"$(nproc)") \
+        >"$log" 2>&1
+    local rc=$?
+    [ $rc -ne 0 ] && tail -40 "$log" >&2
+    return $rc
+}
+
+# A fresh Wine prefix inside the build tree. No window manager runs on Xvfb, so
+# Wine is told not to wait for one whenever a window is shown or hidden.
+sorvane_wine_env() {
+    export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$SORVANE_BUILD/wine/prefix}"
+    export WINEDEBUG="${WINEDEBUG:--all}"
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64
+}
+
+sorvane_fresh_prefix() {
+    sorvane_wine_env
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot -i >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+}
+
+# Runs a command under a private Xvfb of the standard screen size.
+sorvane_xvfb() {
+    xvfb-run -a -s "-screen 0 $SORVANE_SCREEN -nolisten tcp" "$@"
+}
+
+# Writes a simulated battery into a power-supply folder (tmpfs).
+# sorvane_write_battery DIR PERCENT STATE   STATE: charging | discharging | full
+sorvane_write_battery() {
+    local dir="$1" percent="$2" state="$3" online=0 status=Discharging
+    case "$state" in
+        charging) online=1; status=Charging ;;
+        full) online=1; status=Full ;;
+        discharging) ;;
+        *) echo "unknown battery state: $state" >&2; return 1 ;;
+    esac
+    mkdir -p "$dir/AC" "$dir/BAT0"
+    echo Mains >"$dir/AC/type"
+    echo "$online" >"$dir/AC/online"
+    echo Battery >"$dir/BAT0/type"
+    echo "$status" >"$dir/BAT0/status"
+    echo 5000000 >"$dir/BAT0/charge_full"
+    echo $((percent * 50000)) >"$dir/BAT0/charge_now"
+    echo 1000000 >"$dir/BAT0/current_now"
+    echo 12000000 >"$dir/BAT0/voltage_now"
+    echo 1 >"$dir/BAT0/present"
+}
+
+# Why a simulated battery cannot be had here, or nothing when it can.
+sorvane_battery_unavailable() {
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "not root: mounting a tmpfs over /sys/class/power_supply needs root"
+    elif ! command -v unshare >/dev/null; then
+        echo "unshare is not installed (util-linux)"
+    elif ! unshare -m --propagation private true 2>/dev/null; then
+        echo "unshare -m is refused here (no mount namespaces)"
+    fi
+}
