@@ -2,7 +2,8 @@
 # prefix under Xvfb. Source it; it defines functions only.
 
 SORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-SORVANE_BUILD="$SORVANE_ROOT/build"
+# SORVANE_BUILD_DIR moves the whole build tree (builds, logs, Wine prefix) elsewhere.
+SORVANE_BUILD="${SORVANE_BUILD_DIR:-$SORVANE_ROOT/build}"
 SORVANE_SCREEN="1024x768x24"
 
 SORVANE_PACKAGES=(
@@ -37,7 +38,8 @@ sorvane_ensure_packages() {
 sorvane_build() {
     local preset="$1" log="$SORVANE_BUILD/logs/build-$1.log"
     mkdir -p "$SORVANE_BUILD/logs"
-    (cd "$SORVANE_ROOT" && cmake --preset "$preset" && cmake --build --preset "$preset" -j"$(nproc)") \
+    (cd "$SORVANE_ROOT" && cmake --preset "$preset" -B "$SORVANE_BUILD/$preset" &&
+        cmake --build "$SORVANE_BUILD/$preset" -j"$(nproc)") \
         >"$log" 2>&1
     local rc=$?
     [ $rc -ne 0 ] && tail -40 "$log" >&2
