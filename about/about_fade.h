@@ -2,15 +2,15 @@
 #ifndef SORVANE_ABOUT_FADE_H
 #define SORVANE_ABOUT_FADE_H
 
-constexpr int kAboutStartAlpha = 30; // shown at once, faintly
+constexpr int kAboutStartAlpha = 30;  // shown at once, faintly
 constexpr int kAboutMaxAlpha = 210;
 constexpr int kAboutFadeStep = 20;
 constexpr int kAboutFadePeriodMs = 30;
-constexpr unsigned kAboutColourKey = 0x00FF00FF; // magenta, see-through
+constexpr unsigned kAboutColourKey = 0x00FF00FF;  // magenta, see-through
 
 struct AboutStep {
     int alpha;
-    bool done; // stop the timer (and, fading out, destroy the window)
+    bool done;  // stop the timer (and, fading out, destroy the window)
 };
 
 inline AboutStep AboutFadeInStep(int alpha) {

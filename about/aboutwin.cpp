@@ -10,7 +10,7 @@ constexpr char kAboutClass[] = "OstrelBatteryMeterAbout";
 constexpr char kAboutTitle[] = "g";
 constexpr DWORD kAboutStyle = WS_POPUP | WS_SYSMENU;
 constexpr LONG_PTR kAboutExStyle = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_NOACTIVATE;
-constexpr int kPlaceholderWidth = 640; // the size kept when the picture cannot load
+constexpr int kPlaceholderWidth = 640;  // the size kept when the picture cannot load
 constexpr int kPlaceholderHeight = 480;
 constexpr int kAboveCentre = -50;
 

@@ -16,8 +16,6 @@ inline CenteredOrigin CenterOrigin(int left, int top, int right, int bottom, int
 
 // Mouse coordinates in lParam are two signed 16-bit halves.
 inline int SignedLow16(unsigned long value) { return static_cast<short>(value & 0xFFFF); }
-inline int SignedHigh16(unsigned long value) {
-    return static_cast<short>((value >> 16) & 0xFFFF);
-}
+inline int SignedHigh16(unsigned long value) { return static_cast<short>((value >> 16) & 0xFFFF); }
 
 #endif

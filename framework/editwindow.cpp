@@ -20,7 +20,8 @@ BOOL Ceditwindow::Show(int command) {
 }
 
 BOOL Ceditwindow::SetSize(int width, int height) {
-    return SetWindowPos(m_hwnd, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE | kNoActivate);
+    return SetWindowPos(m_hwnd, nullptr, 0, 0, width, height,
+                        SWP_NOZORDER | SWP_NOMOVE | kNoActivate);
 }
 
 BOOL Ceditwindow::MoveTo(int x, int y) {
@@ -38,8 +39,8 @@ BOOL Ceditwindow::CenterOnDesktop() {
     RECT d;
     GetWindowRect(m_hwnd, &w);
     GetWindowRect(GetDesktopWindow(), &d);
-    const CenteredOrigin o = CenterOrigin(d.left, d.top, d.right, d.bottom, w.right - w.left,
-                                          w.bottom - w.top);
+    const CenteredOrigin o =
+        CenterOrigin(d.left, d.top, d.right, d.bottom, w.right - w.left, w.bottom - w.top);
     return SetWindowPos(m_hwnd, nullptr, o.x, o.y, 0, 0, SWP_NOZORDER | SWP_NOSIZE | kNoActivate);
 }
 

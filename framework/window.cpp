@@ -39,9 +39,8 @@ int Cwindow::Register(HINSTANCE instance, const char* className, const char* men
 
 int Cwindow::Create(HINSTANCE instance, HWND parent, const char* windowName, DWORD style,
                     DWORD exStyle) {
-    m_hwnd = CreateWindowExA(exStyle, m_className, windowName, style, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
-                             instance, this);
+    m_hwnd = CreateWindowExA(exStyle, m_className, windowName, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, instance, this);
     return 0;
 }
 
@@ -96,8 +95,7 @@ void Cwindow::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_hwnd, &ps);
     const RECT& r = ps.rcPaint;
-    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, m_backDC, r.left, r.top,
-           SRCCOPY);
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, m_backDC, r.left, r.top, SRCCOPY);
     EndPaint(m_hwnd, &ps);
 }
 

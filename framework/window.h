@@ -33,8 +33,7 @@ public:
     int GetBackWidth() const { return m_backWidth; }
     int GetBackHeight() const { return m_backHeight; }
 
-    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT message, WPARAM wParam,
-                                          LPARAM lParam);
+    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     void FreeBackBuffer();

@@ -8,9 +8,7 @@
 constexpr int kBytesPerPixel24 = 3;
 
 // Each row is rounded up to a multiple of 4 bytes.
-constexpr int DibStride24(int width) {
-    return (width * kBytesPerPixel24 + 3) / 4 * 4;
-}
+constexpr int DibStride24(int width) { return (width * kBytesPerPixel24 + 3) / 4 * 4; }
 
 // Entry i of the top-down row table: picture row i of a bottom-up image.
 inline uint8_t* DibRowAddress(uint8_t* bits, int height, int stride, int row) {

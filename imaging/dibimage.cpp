@@ -84,10 +84,9 @@ int CDibImage::Draw(HDC dc, int x, int y) {
         m_status = kNoImage;
         return 0;
     }
-    const int lines =
-        SetDIBitsToDevice(dc, x, y, m_header->biWidth, m_header->biHeight, 0, 0, 0,
-                          m_header->biHeight, m_bits, reinterpret_cast<BITMAPINFO*>(m_header),
-                          DIB_RGB_COLORS);
+    const int lines = SetDIBitsToDevice(dc, x, y, m_header->biWidth, m_header->biHeight, 0, 0, 0,
+                                        m_header->biHeight, m_bits,
+                                        reinterpret_cast<BITMAPINFO*>(m_header), DIB_RGB_COLORS);
     if (lines == 0) {
         m_status = kTransferFailed;
         return 0;

@@ -15,8 +15,7 @@ public:
     // Where power samples come from; GetSystemPowerStatus unless a test feeds its own.
     using PowerReader = BOOL(WINAPI*)(LPSYSTEM_POWER_STATUS);
     // How the layer's DIB section is made; CreateDIBSection unless a test refuses it.
-    using DibSectionMaker = HBITMAP(WINAPI*)(HDC, const BITMAPINFO*, UINT, void**, HANDLE,
-                                             DWORD);
+    using DibSectionMaker = HBITMAP(WINAPI*)(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD);
 
     CMainWin() = default;
     ~CMainWin();
@@ -103,8 +102,8 @@ private:
 
     PowerReader m_readPower = GetSystemPowerStatus;
     DibSectionMaker m_makeDibSection = CreateDIBSection;
-    UINT m_taskbarCreated = 0;   // the shell's restart broadcast
-    bool m_positionKnown = false; // saving is only sound once the stored place was read
+    UINT m_taskbarCreated = 0;     // the shell's restart broadcast
+    bool m_positionKnown = false;  // saving is only sound once the stored place was read
     bool m_tornDown = false;
 };
 

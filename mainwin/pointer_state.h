@@ -3,8 +3,8 @@
 #ifndef SORVANE_POINTER_STATE_H
 #define SORVANE_POINTER_STATE_H
 
-constexpr int kHoverDelayMs = 300; // the mouse must rest this long before the meter hides
-constexpr int kHoverWatchMs = 100; // how often a hidden meter checks whether the mouse left
+constexpr int kHoverDelayMs = 300;  // the mouse must rest this long before the meter hides
+constexpr int kHoverWatchMs = 100;  // how often a hidden meter checks whether the mouse left
 
 // The box is one column wider than the 60-pixel window and skips its top row.
 constexpr int kHoverBoxLeft = 0;
@@ -13,15 +13,14 @@ constexpr int kHoverBoxTop = 1;
 constexpr int kHoverBoxBottom = 59;
 
 inline bool InHoverBox(int x, int y) {
-    return x >= kHoverBoxLeft && x <= kHoverBoxRight && y >= kHoverBoxTop &&
-           y <= kHoverBoxBottom;
+    return x >= kHoverBoxLeft && x <= kHoverBoxRight && y >= kHoverBoxTop && y <= kHoverBoxBottom;
 }
 
 struct PointerState {
-    int hoverPending = 0;    // the hover delay runs
-    int hoverSuppressed = 0; // a button was used since the delay started
+    int hoverPending = 0;     // the hover delay runs
+    int hoverSuppressed = 0;  // a button was used since the delay started
     int dragging = 0;
-    int dragOffsetX = 0; // client point that was pressed
+    int dragOffsetX = 0;  // client point that was pressed
     int dragOffsetY = 0;
 };
 
@@ -30,7 +29,7 @@ bool HoverMouseMove(PointerState& state);
 
 enum class HoverDelayOutcome {
     kNothing,
-    kHide, // start the watch and fade out fast
+    kHide,  // start the watch and fade out fast
 };
 
 // The single tick of the hover delay (the caller stops its timer).

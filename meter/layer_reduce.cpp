@@ -5,7 +5,7 @@
 namespace {
 
 constexpr int kRowBytes = kFaceSize * 3;
-constexpr int kBlockShift = 4; // a block is 16 samples
+constexpr int kBlockShift = 4;  // a block is 16 samples
 
 // Sum of four rows, column by column. Written as one flat loop so that the compiler
 // vectorises it; the horizontal sums below then touch 720 words instead of 2880 bytes.
@@ -21,8 +21,7 @@ void SumFourRows(const uint8_t* const* rows, uint16_t* sums) {
 
 }  // namespace
 
-void ReduceLayer(const uint8_t* const* faceRows, const uint8_t* const* maskRows,
-                 uint8_t* layer) {
+void ReduceLayer(const uint8_t* const* faceRows, const uint8_t* const* maskRows, uint8_t* layer) {
     uint16_t face[kRowBytes];
     uint16_t mask[kRowBytes];
     uint8_t* out = layer;

@@ -12,7 +12,6 @@ constexpr int kLayerBytes = kLayerSize * kLayerSize * 4;
 // faceRows and maskRows are top-down tables of 240 rows of 240 blue-green-red pixels.
 // layer receives 60 x 60 blue-green-red-alpha pixels, bottom row first, each the
 // truncated mean of its 4 x 4 block (alpha from the mask's green).
-void ReduceLayer(const uint8_t* const* faceRows, const uint8_t* const* maskRows,
-                 uint8_t* layer);
+void ReduceLayer(const uint8_t* const* faceRows, const uint8_t* const* maskRows, uint8_t* layer);
 
 #endif

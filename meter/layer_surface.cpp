@@ -18,7 +18,7 @@ int CMainWin::CreateLayerSurface() {
     memset(&info, 0, sizeof(info));
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = kLayerSize;
-    info.bmiHeader.biHeight = kLayerSize; // bottom-up
+    info.bmiHeader.biHeight = kLayerSize;  // bottom-up
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = kLayerBits;
     info.bmiHeader.biCompression = BI_RGB;
@@ -59,8 +59,7 @@ int CMainWin::UpdateLayer(int alphaOnly) {
         }
     }
     POINT source = {0, 0};
-    UpdateLayeredWindow(m_hwnd, nullptr, nullptr, &size, m_layerDC, &source, 0, &blend,
-                        ULW_ALPHA);
+    UpdateLayeredWindow(m_hwnd, nullptr, nullptr, &size, m_layerDC, &source, 0, &blend, ULW_ALPHA);
     return 1;
 }
 

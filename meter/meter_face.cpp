@@ -15,7 +15,7 @@ constexpr int kSmallFontHeight = 53;
 constexpr char kFontFace[] = "Arial";
 constexpr int kPercentTop = 68;
 constexpr int kStatusTop = 132;
-constexpr int kOutlineFrom = -4; // 8 x 8 offset draws make an 8-pixel outline
+constexpr int kOutlineFrom = -4;  // 8 x 8 offset draws make an 8-pixel outline
 constexpr int kOutlineTo = 3;
 // DT_BOTTOM has no effect without DT_SINGLELINE; both lines hang from their top.
 constexpr UINT kTextFormat = DT_CENTER | DT_BOTTOM;
@@ -55,8 +55,7 @@ int CMainWin::DrawOutlinedText(HDC dc, const RECT& rect, const char* text, COLOR
     return 1;
 }
 
-void CMainWin::DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline,
-                             COLORREF fill) {
+void CMainWin::DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline, COLORREF fill) {
     const RECT percentRect = {0, kPercentTop, kFaceSize, kFaceSize};
     const RECT statusRect = {0, kStatusTop, kFaceSize, kFaceSize};
     SelectObject(dc, m_bigFont);

@@ -3,26 +3,26 @@
 #ifndef SORVANE_MOON_GEOMETRY_H
 #define SORVANE_MOON_GEOMETRY_H
 
-constexpr int kFaceSize = 240;        // the face and mask are drawn at 4x the window
-constexpr double kMoonRadius = 120.0; // the disc fills the face
-constexpr double kStraightRadius = 1000.0; // beyond this the terminator is drawn straight
+constexpr int kFaceSize = 240;              // the face and mask are drawn at 4x the window
+constexpr double kMoonRadius = 120.0;       // the disc fills the face
+constexpr double kStraightRadius = 1000.0;  // beyond this the terminator is drawn straight
 constexpr double kPi = 3.141592653589793;
 constexpr double kHalfPi = 1.5707963267948966;
 
 struct Terminator {
-    double x1, y1;  // upper pole, relative to the disc centre
-    double x2, y2;  // lower pole
-    double x3, y3;  // point on the equator
-    double X, Y, R; // circle through the three points
+    double x1, y1;   // upper pole, relative to the disc centre
+    double x2, y2;   // lower pole
+    double x3, y3;   // point on the equator
+    double X, Y, R;  // circle through the three points
 };
 
 Terminator ComputeTerminator(double phase, double tilt);
 
 enum class MoonWay {
-    kStraight, // a black polygon right of the pole axis
-    kGibbous,  // the disc ANDed with a lit terminator disc
-    kCrescent, // a black terminator disc over the lit disc
-    kUnlit,    // the geometry is not a number: nothing can be drawn honestly
+    kStraight,  // a black polygon right of the pole axis
+    kGibbous,   // the disc ANDed with a lit terminator disc
+    kCrescent,  // a black terminator disc over the lit disc
+    kUnlit,     // the geometry is not a number: nothing can be drawn honestly
 };
 
 struct MoonPoint {
@@ -31,8 +31,8 @@ struct MoonPoint {
 
 struct MoonPlan {
     MoonWay way;
-    MoonPoint polygon[5]; // kStraight
-    int left, top, right, bottom; // kGibbous and kCrescent: the ellipse's box
+    MoonPoint polygon[5];          // kStraight
+    int left, top, right, bottom;  // kGibbous and kCrescent: the ellipse's box
 };
 
 MoonPlan PlanMoon(double phase, double tilt);

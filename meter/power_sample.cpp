@@ -8,8 +8,8 @@
 namespace {
 
 constexpr int kFullPercent = 100;
-constexpr double kFullTilt = -0.22;   // tilt at full charge
-constexpr double kTiltRange = -0.8;   // added tilt from full to empty
+constexpr double kFullTilt = -0.22;  // tilt at full charge
+constexpr double kTiltRange = -0.8;  // added tilt from full to empty
 constexpr unsigned kSecondsPerMinute = 60;
 constexpr unsigned kMinutesPerHour = 60;
 

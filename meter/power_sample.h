@@ -6,12 +6,12 @@
 #include <stdint.h>
 
 struct PowerSample {
-    uint8_t acLineStatus;       // 0 off mains, 1 on mains, 255 unknown
-    uint8_t batteryFlag;        // 1 high, 2 low, 4 critical, 8 charging, 128 none, 255 unknown
-    uint8_t batteryLifePercent; // 0..100, 255 unknown
+    uint8_t acLineStatus;        // 0 off mains, 1 on mains, 255 unknown
+    uint8_t batteryFlag;         // 1 high, 2 low, 4 critical, 8 charging, 128 none, 255 unknown
+    uint8_t batteryLifePercent;  // 0..100, 255 unknown
     uint8_t reserved;
-    uint32_t batteryLifeTime;     // seconds, kUnknownTime when unknown
-    uint32_t batteryFullLifeTime; // seconds, kUnknownTime when unknown
+    uint32_t batteryLifeTime;      // seconds, kUnknownTime when unknown
+    uint32_t batteryFullLifeTime;  // seconds, kUnknownTime when unknown
 };
 static_assert(sizeof(PowerSample) == 12, "a power sample is compared as 12 bytes");
 
@@ -21,23 +21,23 @@ constexpr uint8_t kBatteryFlagLow = 2;
 constexpr uint8_t kBatteryFlagCritical = 4;
 constexpr uint32_t kUnknownTime = 0xFFFFFFFFu;
 constexpr int kFullChargePercent = 95;
-constexpr int kMinPhasePercent = 7; // below this the crescent stops thinning
+constexpr int kMinPhasePercent = 7;  // below this the crescent stops thinning
 
 // Colours are COLORREF values, 0x00BBGGRR.
-constexpr uint32_t kLightColour = 0x0099FEFF;    // RGB(255, 254, 153)
+constexpr uint32_t kLightColour = 0x0099FEFF;  // RGB(255, 254, 153)
 constexpr uint32_t kWhite = 0x00FFFFFF;
-constexpr uint32_t kNormalColour = 0x00A00000;   // RGB(0, 0, 160)
-constexpr uint32_t kLowColour = 0x002500A0;      // RGB(160, 0, 37)
-constexpr uint32_t kCriticalColour = 0x000000FF; // RGB(255, 0, 0)
+constexpr uint32_t kNormalColour = 0x00A00000;    // RGB(0, 0, 160)
+constexpr uint32_t kLowColour = 0x002500A0;       // RGB(160, 0, 37)
+constexpr uint32_t kCriticalColour = 0x000000FF;  // RGB(255, 0, 0)
 
 constexpr int kTextBufferSize = 100;
 constexpr int kPollPeriodMs = 3000;
 
 struct FaceDescription {
-    int percent;  // 0..100
-    bool onMains; // drives "Online" and the full-charge rule
-    double phase; // radians, 0 full .. 0.93 pi
-    double tilt;  // radians, -0.22 at 100 % .. -1.02 at 0 %
+    int percent;   // 0..100
+    bool onMains;  // drives "Online" and the full-charge rule
+    double phase;  // radians, 0 full .. 0.93 pi
+    double tilt;   // radians, -0.22 at 100 % .. -1.02 at 0 %
     char percentText[kTextBufferSize];
     char statusText[kTextBufferSize];
     uint32_t stateColour;

@@ -2,11 +2,11 @@
 #ifndef SORVANE_POSITION_RULES_H
 #define SORVANE_POSITION_RULES_H
 
-constexpr int kDefaultRightInset = 85; // 25 pixels between the meter and the right edge
+constexpr int kDefaultRightInset = 85;  // 25 pixels between the meter and the right edge
 constexpr int kDefaultTopInset = 25;
 constexpr int kPathSize = 520;
 constexpr int kValueSize = 100;
-constexpr char kNotSet[] = "-0"; // what a missing key reads as; "0" is a real position
+constexpr char kNotSet[] = "-0";  // what a missing key reads as; "0" is a real position
 
 struct WorkArea {
     int left, top, right, bottom;

@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int kRowBytes = kFaceSize * 3;
-constexpr size_t kInputBytes = 2u * kRowBytes * kFaceSize; // 345,600
+constexpr size_t kInputBytes = 2u * kRowBytes * kFaceSize;  // 345,600
 
 struct Pictures {
     std::vector<uint8_t> face = std::vector<uint8_t>(kRowBytes * kFaceSize);
@@ -111,8 +111,8 @@ int main(int argc, char** argv) {
     const double fast = Find(reporter, "BM_Reduce/");
     const double reference = Find(reporter, "BM_ReduceReference");
     if (copy > 0 && fast > 0 && reference > 0) {
-        printf("reduction / memcpy of its %zu input bytes: %.2fx (goal: at most 3x)\n",
-               kInputBytes, fast / copy);
+        printf("reduction / memcpy of its %zu input bytes: %.2fx (goal: at most 3x)\n", kInputBytes,
+               fast / copy);
         printf("nested-loop reference / reduction: %.2fx faster\n", reference / fast);
     }
     return 0;

@@ -41,7 +41,7 @@ TEST(DibLayout, FillWritesPixelsAndLeavesPaddingAndTheHighByte) {
 }
 
 TEST(DibLayout, ColourRefBecomesBlueGreenRedBytes) {
-    EXPECT_EQ(SwapRedBlue(0x000000FF), 0x00FF0000u); // RGB(255,0,0) -> bytes 0,0,255
+    EXPECT_EQ(SwapRedBlue(0x000000FF), 0x00FF0000u);  // RGB(255,0,0) -> bytes 0,0,255
     EXPECT_EQ(SwapRedBlue(0x0099FEFF), 0x00FFFE99u);
     EXPECT_EQ(SwapRedBlue(0), 0u);
 }

@@ -8,9 +8,9 @@
 namespace {
 
 struct FadeRun {
-    int ticks = 0;               // ticks until the timer stops
-    std::vector<int> applied;    // alphas handed to the window
-    std::vector<bool> visible;   // show or hide at each application
+    int ticks = 0;              // ticks until the timer stops
+    std::vector<int> applied;   // alphas handed to the window
+    std::vector<bool> visible;  // show or hide at each application
 };
 
 FadeRun FadeUntilIdle(FadeState& state) {
@@ -73,7 +73,7 @@ TEST(FadeState, AppliedAlphasOfTheHoverFadeOut) {
 }
 
 TEST(FadeState, FirstTickFromStartShowsTheWindow) {
-    FadeState s; // fresh: alpha 0, nothing applied yet
+    FadeState s;  // fresh: alpha 0, nothing applied yet
     ASSERT_TRUE(RequestFade(s, kFadeIn, kFadeStepSlow));
     const FadeOutcome tick = AdvanceFade(s);
     EXPECT_TRUE(tick.apply);

@@ -48,12 +48,12 @@ TEST(LayerReduce, BlackPicturesGiveATransparentLayer) {
 
 TEST(LayerReduce, AlphaIsTheTruncatedMeanOfTheMaskGreen) {
     struct Case {
-        int pixels;    // how many of the 16 mask pixels of block (0, 0) are set
-        uint8_t green; // their green
+        int pixels;     // how many of the 16 mask pixels of block (0, 0) are set
+        uint8_t green;  // their green
         uint8_t alpha;
     };
-    const Case cases[] = {{16, 255, 255}, {16, 254, 254}, {1, 255, 15}, {15, 255, 239},
-                          {8, 1, 0},      {16, 1, 1}};
+    const Case cases[] = {{16, 255, 255}, {16, 254, 254}, {1, 255, 15},
+                          {15, 255, 239}, {8, 1, 0},      {16, 1, 1}};
     for (const Case& c : cases) {
         Picture face, mask;
         for (int i = 0; i < c.pixels; ++i) {
@@ -82,11 +82,13 @@ TEST(LayerReduce, ChannelsKeepTheirOrderAndPlace) {
     // One distinct colour per corner block; the layer is bottom-up in memory.
     Picture face, mask;
     struct Block {
-        int x, y; // layer pixel
+        int x, y;  // layer pixel
         uint8_t b, g, r, a;
     };
-    const Block blocks[] = {{0, 0, 10, 20, 30, 40}, {59, 0, 50, 60, 70, 80},
-                            {0, 59, 90, 100, 110, 120}, {59, 59, 130, 140, 150, 160}};
+    const Block blocks[] = {{0, 0, 10, 20, 30, 40},
+                            {59, 0, 50, 60, 70, 80},
+                            {0, 59, 90, 100, 110, 120},
+                            {59, 59, 130, 140, 150, 160}};
     for (const Block& k : blocks) {
         for (int dy = 0; dy < 4; ++dy) {
             for (int dx = 0; dx < 4; ++dx) {

@@ -84,12 +84,12 @@ TEST(MoonGeometry, WaysAroundHalfCharge) {
     struct Case {
         int percent;
         MoonWay way;
-        double radius; // approximate
+        double radius;  // approximate
     };
     const Case cases[] = {
-        {47, MoonWay::kCrescent, 0}, {48, MoonWay::kCrescent, 959},
+        {47, MoonWay::kCrescent, 0},    {48, MoonWay::kCrescent, 959},
         {49, MoonWay::kStraight, 1912}, {51, MoonWay::kStraight, 1912},
-        {52, MoonWay::kGibbous, 959}, {53, MoonWay::kGibbous, 0},
+        {52, MoonWay::kGibbous, 959},   {53, MoonWay::kGibbous, 0},
     };
     for (const Case& c : cases) {
         const FaceDescription d = AtPercent(c.percent);

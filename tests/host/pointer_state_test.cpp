@@ -11,7 +11,7 @@ TEST(HoverBox, EdgesOfTheBox) {
         bool inside;
     };
     const Case cases[] = {
-        {0, 1, true},    {60, 59, true},  {30, 30, true}, {0, 0, false}, {30, 0, false},
+        {0, 1, true},    {60, 59, true},  {30, 30, true},  {0, 0, false}, {30, 0, false},
         {61, 30, false}, {-1, 30, false}, {30, 60, false}, {60, 1, true}, {59, 60, false},
     };
     for (const Case& c : cases) {
@@ -74,7 +74,7 @@ TEST(MouseCoordinates, HalvesAreSignExtended) {
 TEST(CenterOnDesktop, TruncatesAndIgnoresTheDesktopTopForX) {
     const CenteredOrigin o = CenterOrigin(0, 0, 1024, 768, 537, 96);
     EXPECT_EQ(o.x, 244);
-    EXPECT_EQ(o.y, 336); // the About splash then moves 50 up, to 286
+    EXPECT_EQ(o.y, 336);  // the About splash then moves 50 up, to 286
     const CenteredOrigin odd = CenterOrigin(0, 0, 1023, 767, 61, 61);
     EXPECT_EQ(odd.x, 511 - 30);
     EXPECT_EQ(odd.y, 383 - 30);

@@ -16,7 +16,9 @@ TEST(Position, DefaultsFollowTheWorkArea) {
         WorkArea area;
         int x, y;
     };
-    const Case cases[] = {{kScreen, 939, 25}, {kTaskbarLeft, 939, 25}, {kTaskbarTop, 939, 65},
+    const Case cases[] = {{kScreen, 939, 25},
+                          {kTaskbarLeft, 939, 25},
+                          {kTaskbarTop, 939, 65},
                           {{-1280, 0, 0, 1024}, -85, 25}};
     for (const Case& c : cases) {
         const Position p = DefaultPosition(c.area);
@@ -33,17 +35,17 @@ TEST(Position, EachCoordinateFallsBackOnItsOwn) {
         int expectX, expectY;
     };
     const Case cases[] = {
-        {"-0", "-0", kScreen, 939, 25},        // not set
-        {"0", "0", kScreen, 0, 0},             // a real position
+        {"-0", "-0", kScreen, 939, 25},  // not set
+        {"0", "0", kScreen, 0, 0},       // a real position
         {"100", "200", kScreen, 100, 200},
-        {"5000", "200", kScreen, 939, 200},    // x beyond the area, y kept
+        {"5000", "200", kScreen, 939, 200},  // x beyond the area, y kept
         {"100", "-3", kScreen, 100, 25},
-        {"1024", "768", kScreen, 1024, 768},   // the far edges still count as inside
+        {"1024", "768", kScreen, 1024, 768},  // the far edges still count as inside
         {"1025", "769", kScreen, 939, 25},
         {"0", "100", kTaskbarLeft, 939, 100},  // left of a left taskbar's work area
         {"60", "10", kTaskbarTop, 60, 65},
-        {"-0 ", "-00", kScreen, 0, 0},         // only the exact "-0" means not set
-        {"abc", "12abc", kScreen, 0, 12},      // atoi reading: no digits is 0
+        {"-0 ", "-00", kScreen, 0, 0},     // only the exact "-0" means not set
+        {"abc", "12abc", kScreen, 0, 12},  // atoi reading: no digits is 0
         {"  +42", "\t7", kScreen, 42, 7},
     };
     for (const Case& c : cases) {

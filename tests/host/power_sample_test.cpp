@@ -24,9 +24,14 @@ TEST(PowerSample, StatusTextFromRemainingTime) {
         const char* text;
     };
     const Case cases[] = {
-        {0, "00:00"},          {59, "00:00"},     {60, "00:01"},
-        {3599, "00:59"},       {3600, "01:00"},   {10260, "02:51"},
-        {100 * 3600, "100:00"}, {0xFFFFFFFEu, "1193046:28"},
+        {0, "00:00"},
+        {59, "00:00"},
+        {60, "00:01"},
+        {3599, "00:59"},
+        {3600, "01:00"},
+        {10260, "02:51"},
+        {100 * 3600, "100:00"},
+        {0xFFFFFFFEu, "1193046:28"},
         {kUnknownTime, "--:--"},
     };
     for (const Case& c : cases) {
@@ -67,8 +72,8 @@ TEST(PowerSample, PhaseStopsThinningAtSevenButTiltGoesOn) {
         double tilt;
     };
     const Case cases[] = {
-        {0, 0.93 * kPi, -1.02}, {3, 0.93 * kPi, -0.996}, {7, 0.93 * kPi, -0.964},
-        {8, 0.92 * kPi, -0.956}, {50, kHalfPi, -0.62}, {100, 0.0, -0.22},
+        {0, 0.93 * kPi, -1.02},  {3, 0.93 * kPi, -0.996}, {7, 0.93 * kPi, -0.964},
+        {8, 0.92 * kPi, -0.956}, {50, kHalfPi, -0.62},    {100, 0.0, -0.22},
     };
     for (const Case& c : cases) {
         const FaceDescription d = DescribeSample(Sample(kAcOffline, 0, c.percent, 0));
@@ -88,10 +93,9 @@ TEST(PowerSample, StateColourByTheWholeFlag) {
         uint32_t colour;
     };
     const Case cases[] = {
-        {0, kNormalColour},   {1, kNormalColour},   {2, kLowColour},
-        {4, kCriticalColour}, {6, kNormalColour},   {8, kNormalColour},
-        {9, kNormalColour},   {10, kNormalColour},  {12, kNormalColour},
-        {128, kNormalColour}, {255, kNormalColour},
+        {0, kNormalColour},  {1, kNormalColour},   {2, kLowColour},      {4, kCriticalColour},
+        {6, kNormalColour},  {8, kNormalColour},   {9, kNormalColour},   {10, kNormalColour},
+        {12, kNormalColour}, {128, kNormalColour}, {255, kNormalColour},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(StateColour(c.flag), c.colour) << int(c.flag);
@@ -119,8 +123,7 @@ TEST(PowerSample, UnplugRuleFiresOnlyFromMainsToBattery) {
         bool fires;
     };
     const Case cases[] = {
-        {1, 0, true}, {255, 0, false}, {0, 1, false}, {0, 0, false}, {1, 255, false},
-        {1, 1, false},
+        {1, 0, true}, {255, 0, false}, {0, 1, false}, {0, 0, false}, {1, 255, false}, {1, 1, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(UnplugRule(Sample(c.before, 0, 50, 0), Sample(c.after, 0, 50, 0)), c.fires)
@@ -134,8 +137,8 @@ TEST(PowerSample, FullChargeRuleNeedsMainsAndNinetyFive) {
         bool fires;
     };
     const Case cases[] = {
-        {1, 94, false}, {1, 95, true}, {1, 100, true}, {1, 255, true},
-        {0, 100, false}, {255, 100, false},
+        {1, 94, false}, {1, 95, true},   {1, 100, true},
+        {1, 255, true}, {0, 100, false}, {255, 100, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FullChargeRule(Sample(c.ac, 8, c.percent, kUnknownTime)), c.fires)

@@ -15,7 +15,7 @@ protected:
         ASSERT_NE(owner, nullptr);
     }
     void TearDown() override {
-        DestroyWindow(owner); // takes an open splash with it
+        DestroyWindow(owner);  // takes an open splash with it
         TheAboutWindow().Destroy();
         DropQuit();
     }

@@ -90,7 +90,7 @@ TEST(DibImage, MissingResourceLeavesTheSurfaceAsItWas) {
     ASSERT_TRUE(image.CreateDib(3, 3, 24));
     image.FillColor(RGB(9, 8, 7));
     HBITMAP before = image.GetBitmap();
-    ASSERT_TRUE(image.Draw(image.GetMemDC(), 0, 0)); // status 0
+    ASSERT_TRUE(image.Draw(image.GetMemDC(), 0, 0));  // status 0
     EXPECT_EQ(image.LoadBitmapResource(GetModuleHandleA(nullptr), 4711), 0);
     EXPECT_EQ(image.GetStatus(), CDibImage::kOk);
     EXPECT_EQ(image.GetBitmap(), before);

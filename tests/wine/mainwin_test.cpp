@@ -75,7 +75,7 @@ TEST(MeterWindow, OnBatteryItStaysAndUnplugBringsItBack) {
     EXPECT_EQ(m.GetFade().alpha, 210);
 
     FakePower::sample = MakeSample(kAcOnline, 8, 60, kUnknownTime);
-    m.PollPower(); // plugged in below 95 %: stays
+    m.PollPower();  // plugged in below 95 %: stays
     EXPECT_EQ(m.GetFade().timerRunning, 0);
     SendMessageA(t.hwnd(), WM_COMMAND, ID_HIDE, 0);
     EXPECT_EQ(t.FinishFade(), 22);
@@ -98,7 +98,7 @@ TEST(MeterWindow, TimersReachTheirHandlers) {
     const int reads = FakePower::reads;
     SendMessageA(t.hwnd(), WM_TIMER, TIMER_POLL, 0);
     EXPECT_EQ(FakePower::reads, reads + 1);
-    SendMessageA(t.hwnd(), WM_TIMER, 9999, 0); // unknown timers do nothing
+    SendMessageA(t.hwnd(), WM_TIMER, 9999, 0);  // unknown timers do nothing
     EXPECT_EQ(FakePower::reads, reads + 1);
 }
 
@@ -157,8 +157,8 @@ TEST(MeterWindow, FailedLayerShowsTheBoxAndEndsWithoutSaving) {
     RemoveSettingsFile();
     WritePrivateProfileStringA("WINDOW", "POSX", "77", SettingsFilePath().c_str());
     std::string boxText;
-    HANDLE answerer = reinterpret_cast<HANDLE>(
-        _beginthreadex(nullptr, 0, AnswerErrorBox, &boxText, 0, nullptr));
+    HANDLE answerer =
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, AnswerErrorBox, &boxText, 0, nullptr));
     CMainWin meter;
     meter.SetPowerReader(FakePower::Read);
     meter.SetDibSectionMaker(RefuseDibSection);
@@ -229,7 +229,7 @@ TEST(MeterInteraction, LostCaptureEndsTheDrag) {
     MoveWindow(t.hwnd(), 400, 300, 60, 60, FALSE);
     SendMessageA(t.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, Point(20, 30));
     ASSERT_EQ(m.GetPointer().dragging, 1);
-    ReleaseCapture(); // someone else takes the mouse
+    ReleaseCapture();  // someone else takes the mouse
     EXPECT_EQ(m.GetPointer().dragging, 0);
     SendMessageA(t.hwnd(), WM_MOUSEMOVE, 0, Point(70, 10));
     EXPECT_EQ(WindowRect(t.hwnd()).left, 400);

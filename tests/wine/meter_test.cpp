@@ -85,7 +85,7 @@ TEST(PollPower, UnchangedSampleDrawsAndUpdatesNothing) {
     const PowerSample s = MakeSample(kAcOffline, 0, 57, 10260);
     MeterUnderTest t(s);
     CMainWin& m = t.meter();
-    m.PollPower(); // the start-up snapshot was cleared: this one draws
+    m.PollPower();  // the start-up snapshot was cleared: this one draws
     ASSERT_EQ(memcmp(&m.GetSnapshot(), &s, sizeof(s)), 0);
     HBITMAP face = m.GetFace().GetBitmap();
     uint8_t* layer = const_cast<uint8_t*>(m.GetLayerBits());
@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(Flags, FaceTexts,
                                            ColourCase{12, RGB(0, 0, 160)}));
 
 TEST(FaceTexts, LinesHangFromTheirTopsAndAreCentred) {
-    MeterUnderTest t(MakeSample(kAcOffline, 0, 0, kUnknownTime)); // thin crescent: text on black
+    MeterUnderTest t(MakeSample(kAcOffline, 0, 0, kUnknownTime));  // thin crescent: text on black
     CMainWin& m = t.meter();
     m.PollPower();
     int top = 240, bottom = -1, left = 240, right = -1;

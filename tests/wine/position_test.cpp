@@ -33,8 +33,7 @@ void WriteUserFile(const char* x, const char* y) {
     RemoveSettingsFile();
     CreateDirectoryA((SettingsFilePath().substr(0, SettingsFilePath().rfind("\\Sorvane"))).c_str(),
                      nullptr);
-    CreateDirectoryA(SettingsFilePath().substr(0, SettingsFilePath().rfind('\\')).c_str(),
-                     nullptr);
+    CreateDirectoryA(SettingsFilePath().substr(0, SettingsFilePath().rfind('\\')).c_str(), nullptr);
     if (x) {
         WritePrivateProfileStringA("WINDOW", "POSX", x, SettingsFilePath().c_str());
     }
@@ -46,7 +45,8 @@ void WriteUserFile(const char* x, const char* y) {
 TEST(FileUtil, PathsOfTheSettings) {
     CFileUtil files;
     char path[520];
-    files.GetSpecialFolderPath(path, sizeof(path), CSIDL_APPDATA, "Ostrel\\Sorvane Meter\\default.ini");
+    files.GetSpecialFolderPath(path, sizeof(path), CSIDL_APPDATA,
+                               "Ostrel\\Sorvane Meter\\default.ini");
     EXPECT_EQ(std::string(path), SettingsFilePath());
     const std::string fallback = FallbackPath();
     char module[520];
@@ -104,7 +104,7 @@ TEST(Position, FallbackNextToTheProgramIsReadOnlyWithoutAUserFile) {
     const std::string fallback = FallbackPath();
     WritePrivateProfileStringA("WINDOW", "POSX", "111", fallback.c_str());
     WritePrivateProfileStringA("WINDOW", "POSY", "222", fallback.c_str());
-    POINT p = RestoredPosition(); // and its teardown writes the user file
+    POINT p = RestoredPosition();  // and its teardown writes the user file
     EXPECT_EQ(p.x, 111);
     EXPECT_EQ(p.y, 222);
     ASSERT_TRUE(FileExists(SettingsFilePath().c_str(), false));

@@ -133,7 +133,7 @@ TEST(Window, DestroyOfADeadWindowOnlyFreesAndClears) {
     EXPECT_EQ(w.GetBackDC(), nullptr);
     EXPECT_EQ(CountGdiObjects(), before);
     w.Destroy();
-    w.Paint(); // no back buffer, no window: nothing to do
+    w.Paint();  // no back buffer, no window: nothing to do
 }
 
 TEST(Window, DestroyedObjectCanCreateAgain) {
