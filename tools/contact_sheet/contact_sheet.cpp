@@ -1,0 +1,160 @@
+// Draws the meter face for a table of power samples and writes each one out as
+// PPM files: the 60 x 60 layer composited over a dark and a light desktop colour,
+// and the 240 x 240 face it was reduced from. tools/contact-sheet montages them.
+// Usage: sorvane_contact_sheet.exe OUTPUT_FOLDER
+// The folder receives NN-layer-dark.ppm, NN-layer-light.ppm, NN-face.ppm and
+// index.txt (one "NN<TAB>label" line per sample, in table order).
+#include <windows.h>
+
+#include <algorithm>
+#include <stdio.h>
+#include <string>
+#include <vector>
+
+#include "meter/layer_reduce.h"
+#include "meter/moon_geometry.h"
+#include "tests/support/wine_support.h"
+
+namespace {
+
+struct SheetSample {
+    const char* label;
+    uint8_t ac;
+    uint8_t flag;
+    uint8_t percent;
+    uint32_t seconds;
+};
+
+constexpr uint8_t kNoFlag = 0;
+constexpr uint8_t kChargingFlag = 8;
+constexpr uint32_t kMinute = 60;
+
+// The charge series runs at three minutes left per percent, so the times read as a
+// plausible battery; the flag samples sit where a system would raise them.
+const SheetSample kSamples[] = {
+    {"0 % discharging 0:00", kAcOffline, kNoFlag, 0, 0},
+    {"7 % discharging 0:21", kAcOffline, kNoFlag, 7, 21 * kMinute},
+    {"25 % discharging 1:15", kAcOffline, kNoFlag, 25, 75 * kMinute},
+    {"48 % discharging 2:24", kAcOffline, kNoFlag, 48, 144 * kMinute},
+    {"50 % discharging 2:30", kAcOffline, kNoFlag, 50, 150 * kMinute},
+    {"52 % discharging 2:36", kAcOffline, kNoFlag, 52, 156 * kMinute},
+    {"75 % discharging 3:45", kAcOffline, kNoFlag, 75, 225 * kMinute},
+    {"100 % discharging 5:00", kAcOffline, kNoFlag, 100, 300 * kMinute},
+    {"18 % low flag 0:54", kAcOffline, kBatteryFlagLow, 18, 54 * kMinute},
+    {"4 % critical flag 0:12", kAcOffline, kBatteryFlagCritical, 4, 12 * kMinute},
+    {"64 % on mains, charging", kAcOnline, kChargingFlag, 64, kUnknownTime},
+    {"57 % discharging, time unknown", kAcOffline, kNoFlag, 57, kUnknownTime},
+};
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+
+constexpr Rgb kDarkDesktop = {40, 44, 52};
+constexpr Rgb kLightDesktop = {236, 238, 242};
+
+bool WritePpm(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb) {
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) {
+        fprintf(stderr, "cannot write %s\n", path.c_str());
+        return false;
+    }
+    fprintf(file, "P6\n%d %d\n255\n", width, height);
+    const bool ok = fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
+    return fclose(file) == 0 && ok;
+}
+
+// The layer is premultiplied blue-green-red-alpha, bottom row first: over an opaque
+// desktop each channel is the layer's plus the desktop's share the alpha leaves.
+std::vector<uint8_t> CompositeLayer(const uint8_t* layer, Rgb desktop) {
+    std::vector<uint8_t> rgb(kLayerSize * kLayerSize * 3);
+    for (int y = 0; y < kLayerSize; ++y) {
+        const uint8_t* row = layer + (kLayerSize - 1 - y) * kLayerSize * 4;
+        for (int x = 0; x < kLayerSize; ++x) {
+            const uint8_t* p = row + x * 4;
+            const int keep = 255 - p[3];
+            uint8_t* out = &rgb[(y * kLayerSize + x) * 3];
+            out[0] = static_cast<uint8_t>(std::min(255, p[2] + (desktop.r * keep + 127) / 255));
+            out[1] = static_cast<uint8_t>(std::min(255, p[1] + (desktop.g * keep + 127) / 255));
+            out[2] = static_cast<uint8_t>(std::min(255, p[0] + (desktop.b * keep + 127) / 255));
+        }
+    }
+    return rgb;
+}
+
+std::vector<uint8_t> FaceRgb(CDibImage& face) {
+    std::vector<uint8_t> rgb(kFaceSize * kFaceSize * 3);
+    uint8_t** rows = face.GetRows();
+    for (int y = 0; y < kFaceSize; ++y) {
+        for (int x = 0; x < kFaceSize; ++x) {
+            const uint8_t* p = rows[y] + 3 * x;
+            uint8_t* out = &rgb[(y * kFaceSize + x) * 3];
+            out[0] = p[2];
+            out[1] = p[1];
+            out[2] = p[0];
+        }
+    }
+    return rgb;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        return 2;
+    }
+    const std::string folder = std::string(argv[1]) + "\\";
+    CreateDirectoryA(argv[1], nullptr);
+    // Wine's own tray would hold every icon for seconds after the meter is gone.
+    FakeTray::Install();
+
+    const std::string indexPath = folder + "index.txt";
+    FILE* index = fopen(indexPath.c_str(), "w");
+    if (!index) {
+        fprintf(stderr, "cannot write %s\n", indexPath.c_str());
+        return 1;
+    }
+    int failures = 0;
+    {
+        const SheetSample& first = kSamples[0];
+        MeterUnderTest t(MakeSample(first.ac, first.flag, first.percent, first.seconds));
+        CMainWin& meter = t.meter();
+        if (!meter.GetLayerBits() || !meter.GetFace().GetRows()) {
+            fprintf(stderr, "the meter has no layer or face\n");
+            fclose(index);
+            return 1;
+        }
+        int number = 0;
+        for (const SheetSample& s : kSamples) {
+            ++number;
+            const PowerSample sample = MakeSample(s.ac, s.flag, s.percent, s.seconds);
+            FakePower::sample = sample;
+            meter.PollPower();
+            // A sample the meter did not take would show the previous face under
+            // this label.
+            if (SampleChanged(meter.GetSnapshot(), sample)) {
+                fprintf(stderr, "sample %d (%s) was not drawn\n", number, s.label);
+                ++failures;
+                continue;
+            }
+            char stem[16];
+            snprintf(stem, sizeof(stem), "%02d", number);
+            const uint8_t* layer = meter.GetLayerBits();
+            const bool ok = WritePpm(folder + stem + "-layer-dark.ppm", kLayerSize, kLayerSize,
+                                     CompositeLayer(layer, kDarkDesktop)) &&
+                            WritePpm(folder + stem + "-layer-light.ppm", kLayerSize, kLayerSize,
+                                     CompositeLayer(layer, kLightDesktop)) &&
+                            WritePpm(folder + stem + "-face.ppm", kFaceSize, kFaceSize,
+                                     FaceRgb(meter.GetFace()));
+            failures += !ok;
+            fprintf(index, "%s\t%s\n", stem, s.label);
+        }
+    }
+    if (fclose(index) != 0) {
+        ++failures;
+    }
+    printf("%d samples, %d failed\n", static_cast<int>(sizeof(kSamples) / sizeof(kSamples[0])),
+           failures);
+    return failures == 0 ? 0 : 1;
+}
