@@ -1,6 +1,8 @@
 // Draws the meter face for a table of power samples and writes each one out as
-// PPM files: the 60 x 60 layer composited over a dark and a light desktop colour,
-// and the 240 x 240 face it was reduced from. tools/contact-sheet montages them.
+// PPM files: the 60 x 60 layer over a dark and a light desktop colour as the
+// faded-in window shows it, and the 240 x 240 face it was reduced from.
+// tools/contact-sheet montages them.
+//
 // Usage: sorvane_contact_sheet.exe OUTPUT_FOLDER
 // The folder receives NN-layer-dark.ppm, NN-layer-light.ppm, NN-face.ppm and
 // index.txt (one "NN<TAB>label" line per sample, in table order).
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "mainwin/fade_state.h"
 #include "meter/layer_reduce.h"
 #include "meter/moon_geometry.h"
 #include "tests/support/wine_support.h"
@@ -64,19 +67,25 @@ bool WritePpm(const std::string& path, int width, int height, const std::vector<
     return fclose(file) == 0 && ok;
 }
 
-// The layer is premultiplied blue-green-red-alpha, bottom row first: over an opaque
-// desktop each channel is the layer's plus the desktop's share the alpha leaves.
+// The layer is premultiplied blue-green-red-alpha, bottom row first. The desktop
+// blends it the way UpdateLayeredWindow does with the window's constant alpha at
+// the end of the fade-in: source scaled by it, plus the desktop's share left over.
+uint8_t Blend(int source, int alpha, int desktop) {
+    const int scaled = (source * kMaxAlpha + 127) / 255;
+    const int keep = 255 - (alpha * kMaxAlpha + 127) / 255;
+    return static_cast<uint8_t>(std::min(255, scaled + (desktop * keep + 127) / 255));
+}
+
 std::vector<uint8_t> CompositeLayer(const uint8_t* layer, Rgb desktop) {
     std::vector<uint8_t> rgb(kLayerSize * kLayerSize * 3);
     for (int y = 0; y < kLayerSize; ++y) {
         const uint8_t* row = layer + (kLayerSize - 1 - y) * kLayerSize * 4;
         for (int x = 0; x < kLayerSize; ++x) {
             const uint8_t* p = row + x * 4;
-            const int keep = 255 - p[3];
             uint8_t* out = &rgb[(y * kLayerSize + x) * 3];
-            out[0] = static_cast<uint8_t>(std::min(255, p[2] + (desktop.r * keep + 127) / 255));
-            out[1] = static_cast<uint8_t>(std::min(255, p[1] + (desktop.g * keep + 127) / 255));
-            out[2] = static_cast<uint8_t>(std::min(255, p[0] + (desktop.b * keep + 127) / 255));
+            out[0] = Blend(p[2], p[3], desktop.r);
+            out[1] = Blend(p[1], p[3], desktop.g);
+            out[2] = Blend(p[0], p[3], desktop.b);
         }
     }
     return rgb;
