@@ -1,0 +1,175 @@
+#include "bench/wine/import_counter.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <utility>
+
+// lock inc qword [rip + 8]   (the count)
+// jmp qword [rip + 10]       (the real function)
+// Flags are not preserved across a call, so the thunk may change them; it touches
+// no register and no stack, so every calling convention passes through untouched.
+struct ImportCounter::Thunk {
+    uint8_t code[16];
+    volatile uint64_t count;
+    uint64_t target;
+};
+static_assert(sizeof(void*) == 8, "the thunks are x86_64 code");
+
+namespace {
+
+constexpr uint8_t kThunkCode[16] = {0xF0, 0x48, 0xFF, 0x05, 0x08, 0x00, 0x00, 0x00,
+                                    0xFF, 0x25, 0x0A, 0x00, 0x00, 0x00, 0xCC, 0xCC};
+
+std::string Lower(const char* s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+bool Patch(ULONG_PTR* entry, ULONG_PTR value) {
+    DWORD old = 0;
+    if (!VirtualProtect(entry, sizeof(*entry), PAGE_READWRITE, &old)) {
+        return false;
+    }
+    *entry = value;
+    DWORD ignored = 0;
+    VirtualProtect(entry, sizeof(*entry), old, &ignored);
+    return true;
+}
+
+}  // namespace
+
+bool ImportCounter::Install() {
+    if (m_thunks) {
+        return true;
+    }
+    uint8_t* base = reinterpret_cast<uint8_t*>(GetModuleHandleA(nullptr));
+    const IMAGE_DOS_HEADER* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const IMAGE_NT_HEADERS64* nt =
+        reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (dir.VirtualAddress == 0) {
+        return false;
+    }
+    m_slots.clear();
+    for (const IMAGE_IMPORT_DESCRIPTOR* d =
+             reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+         d->Name != 0; ++d) {
+        const std::string dll = Lower(reinterpret_cast<const char*>(base + d->Name));
+        ULONG_PTR* iat = reinterpret_cast<ULONG_PTR*>(base + d->FirstThunk);
+        const ULONG_PTR* names = reinterpret_cast<const ULONG_PTR*>(
+            base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
+        for (size_t i = 0; iat[i] != 0; ++i) {
+            std::string function;
+            if (d->OriginalFirstThunk == 0) {
+                function = "?";
+            } else if (IMAGE_SNAP_BY_ORDINAL64(names[i])) {
+                function = "#" + std::to_string(IMAGE_ORDINAL64(names[i]));
+            } else {
+                const IMAGE_IMPORT_BY_NAME* byName =
+                    reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names[i]);
+                function = reinterpret_cast<const char*>(byName->Name);
+            }
+            m_slots.push_back(Slot{&iat[i], iat[i], dll, function});
+        }
+    }
+    m_thunks = static_cast<Thunk*>(VirtualAlloc(nullptr, sizeof(Thunk) * m_slots.size(),
+                                                MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
+    if (!m_thunks) {
+        m_slots.clear();
+        return false;
+    }
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        memcpy(m_thunks[i].code, kThunkCode, sizeof(kThunkCode));
+        m_thunks[i].count = 0;
+        m_thunks[i].target = m_slots[i].original;
+    }
+    m_frozen.assign(m_slots.size(), 0);
+    FlushInstructionCache(GetCurrentProcess(), m_thunks, sizeof(Thunk) * m_slots.size());
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        if (!Patch(m_slots[i].iatEntry, reinterpret_cast<ULONG_PTR>(&m_thunks[i]))) {
+            fprintf(stderr, "import counter: cannot patch %s!%s\n", m_slots[i].dll.c_str(),
+                    m_slots[i].function.c_str());
+        }
+    }
+    return true;
+}
+
+void ImportCounter::Uninstall() {
+    if (!m_thunks) {
+        return;
+    }
+    for (const Slot& slot : m_slots) {
+        Patch(slot.iatEntry, slot.original);
+    }
+    // The thunks stay: a function pointer read from the table while it was patched
+    // (a default reader, a stored callback) still leads to the real function.
+    m_thunks = nullptr;
+}
+
+uint64_t ImportCounter::Count(size_t i) const { return m_frozen[i]; }
+
+void ImportCounter::Reset() {
+    for (size_t i = 0; m_thunks && i < m_slots.size(); ++i) {
+        m_thunks[i].count = 0;
+        m_frozen[i] = 0;
+    }
+}
+
+void ImportCounter::Freeze() {
+    for (size_t i = 0; m_thunks && i < m_slots.size(); ++i) {
+        m_frozen[i] = m_thunks[i].count;
+    }
+}
+
+uint64_t ImportCounter::Total() const {
+    uint64_t total = 0;
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        total += Count(i);
+    }
+    return total;
+}
+
+int64_t ImportCounter::Calls(const char* dll, const char* function) const {
+    const std::string wanted = Lower(dll);
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        if (m_slots[i].dll == wanted && m_slots[i].function == function) {
+            return static_cast<int64_t>(Count(i));
+        }
+    }
+    return -1;
+}
+
+uint64_t ImportCounter::CallsInto(const char* dll) const {
+    const std::string wanted = Lower(dll);
+    uint64_t total = 0;
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        if (m_slots[i].dll == wanted) {
+            total += Count(i);
+        }
+    }
+    return total;
+}
+
+std::vector<std::string> ImportCounter::Called() const {
+    std::vector<std::pair<uint64_t, std::string>> called;
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        if (Count(i) > 0) {
+            called.emplace_back(Count(i), m_slots[i].dll + "!" + m_slots[i].function);
+        }
+    }
+    std::sort(called.begin(), called.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<std::string> out;
+    for (const auto& c : called) {
+        out.push_back(c.second + " " + std::to_string(c.first));
+    }
+    return out;
+}
