@@ -1,8 +1,7 @@
 #include "mainwin/mainwin.h"
 
-#include <string.h>
-
 #include "mainwin/fade_state.h"
+#include "meter/face_layout.h"
 #include "meter/moon_geometry.h"
 
 namespace {
@@ -10,33 +9,13 @@ namespace {
 static_assert(sizeof(SYSTEM_POWER_STATUS) == sizeof(PowerSample),
               "a power sample is a SYSTEM_POWER_STATUS");
 
-constexpr int kBigFontHeight = 61;
-constexpr int kSmallFontHeight = 53;
-constexpr char kFontFace[] = "Arial";
-constexpr int kPercentTop = 68;
-constexpr int kStatusTop = 132;
-constexpr int kOutlineFrom = -4;  // 8 x 8 offset draws make an 8-pixel outline
-constexpr int kOutlineTo = 3;
-// DT_BOTTOM has no effect without DT_SINGLELINE; both lines hang from their top.
-constexpr UINT kTextFormat = DT_CENTER | DT_BOTTOM;
-
 }  // namespace
 
 int CMainWin::CreateFonts() {
-    LOGFONTA font;
-    memset(&font, 0, sizeof(font));
-    font.lfHeight = kBigFontHeight;
-    font.lfWeight = FW_BOLD;
-    font.lfItalic = 1;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfOutPrecision = OUT_OUTLINE_PRECIS;
-    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    font.lfQuality = PROOF_QUALITY;
-    lstrcpynA(font.lfFaceName, kFontFace, sizeof(font.lfFaceName));
-    m_bigFont = CreateFontIndirectA(&font);
-    font.lfWeight = FW_NORMAL;
-    font.lfHeight = kSmallFontHeight;
-    m_smallFont = CreateFontIndirectA(&font);
+    const LOGFONTA big = FaceFont(kBigFontHeight, FW_BOLD);
+    const LOGFONTA small = FaceFont(kSmallFontHeight, FW_NORMAL);
+    m_bigFont = CreateFontIndirectA(&big);
+    m_smallFont = CreateFontIndirectA(&small);
     return 1;
 }
 

@@ -1,11 +1,11 @@
 #include "mainwin/mainwin.h"
 
+#include "meter/face_layout.h"
 #include "meter/moon_geometry.h"
 #include "meter/power_sample.h"
 
 namespace {
 
-constexpr int kFaceBits = 24;
 constexpr COLORREF kBlack = 0;
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <random>
 #include <stdio.h>
 #include <string.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,8 @@ BENCHMARK(BM_ReduceReference)->MinTime(0.5);
 // Keeps each benchmark's time per iteration for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colour codes only on a terminal: the figures also go to logs.
+    RatioReporter() : ConsoleReporter(isatty(1) ? OO_Defaults : OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             nanoseconds[run.benchmark_name()] = run.GetAdjustedRealTime();

@@ -14,9 +14,12 @@
 #include <string>
 #include <vector>
 
+#include <psapi.h>
+
 #include "bench/wine/heap_census.h"
 #include "bench/wine/import_counter.h"
 #include "mainwin/mainwin.h"
+#include "meter/face_layout.h"
 #include "meter/moon_geometry.h"
 #include "meter/power_sample.h"
 #include "tests/support/gdi_census.h"
@@ -25,19 +28,10 @@
 namespace {
 
 // The text drawing of one redraw, as meter/meter_face.cpp does it.
-constexpr int kBigFontHeight = 61;
-constexpr int kSmallFontHeight = 53;
-constexpr char kFontFace[] = "Arial";
-constexpr int kPercentTop = 68;
-constexpr int kStatusTop = 132;
-constexpr int kOutlineFrom = -4;
-constexpr int kOutlineTo = 3;
-constexpr UINT kTextFormat = DT_CENTER | DT_BOTTOM;
 constexpr int kOutlineDraws = (kOutlineTo - kOutlineFrom + 1) * (kOutlineTo - kOutlineFrom + 1);
 constexpr int kDrawsPerRedraw = 2 /* surfaces */ * 2 /* lines */ * (kOutlineDraws + 1);
 static_assert(kDrawsPerRedraw == 260, "64 outline draws and a fill, two lines, two surfaces");
 
-constexpr int kFaceBits = 24;
 constexpr uint32_t kBatterySeconds = 10260;
 
 struct Counts {
@@ -156,25 +150,8 @@ public:
         DeleteObject(m_small);
     }
 
-    static LOGFONTA BigFont() {
-        LOGFONTA font;
-        memset(&font, 0, sizeof(font));
-        font.lfHeight = kBigFontHeight;
-        font.lfWeight = FW_BOLD;
-        font.lfItalic = 1;
-        font.lfCharSet = DEFAULT_CHARSET;
-        font.lfOutPrecision = OUT_OUTLINE_PRECIS;
-        font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-        font.lfQuality = PROOF_QUALITY;
-        lstrcpynA(font.lfFaceName, kFontFace, sizeof(font.lfFaceName));
-        return font;
-    }
-    static LOGFONTA SmallFont() {
-        LOGFONTA font = BigFont();
-        font.lfWeight = FW_NORMAL;
-        font.lfHeight = kSmallFontHeight;
-        return font;
-    }
+    static LOGFONTA BigFont() { return FaceFont(kBigFontHeight, FW_BOLD); }
+    static LOGFONTA SmallFont() { return FaceFont(kSmallFontHeight, FW_NORMAL); }
 
     // New DIB sections and DCs, as DrawMoon leaves the meter with before its texts.
     void Renew() {

@@ -5,7 +5,6 @@
 #define SORVANE_GDI_CENSUS_H
 
 #include <windows.h>
-#include <psapi.h>
 
 inline int CountGdiObjects() {
     int count = 0;
@@ -15,15 +14,6 @@ inline int CountGdiObjects() {
         }
     }
     return count;
-}
-
-inline SIZE_T PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters;
-    counters.cb = sizeof(counters);
-    K32GetProcessMemoryInfo(GetCurrentProcess(),
-                            reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                            sizeof(counters));
-    return counters.PrivateUsage;
 }
 
 #endif
