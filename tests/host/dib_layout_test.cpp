@@ -22,21 +22,24 @@ TEST(DibLayout, RowTableIsTopDownOverBottomUpMemory) {
 }
 
 TEST(DibLayout, FillWritesPixelsAndLeavesPaddingAndTheHighByte) {
-    const int width = 537, height = 3, stride = DibStride24(width);
-    std::vector<uint8_t> bits(stride * height, 0xAA);
-    std::vector<uint8_t*> rows(height);
-    for (int i = 0; i < height; ++i) {
-        rows[i] = DibRowAddress(bits.data(), height, stride, i);
-    }
-    FillRows24(rows.data(), width, height, 0x7F123456);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* row = bits.data() + y * stride;
-        for (int x = 0; x < width; ++x) {
-            ASSERT_EQ(row[3 * x], 0x56);
-            ASSERT_EQ(row[3 * x + 1], 0x34);
-            ASSERT_EQ(row[3 * x + 2], 0x12);
+    // Mixed bytes, and equal bytes (black and white take a faster way).
+    for (const uint32_t value : {0x7F123456u, 0xFF000000u, 0x01FFFFFFu}) {
+        const int width = 537, height = 3, stride = DibStride24(width);
+        std::vector<uint8_t> bits(stride * height, 0xAA);
+        std::vector<uint8_t*> rows(height);
+        for (int i = 0; i < height; ++i) {
+            rows[i] = DibRowAddress(bits.data(), height, stride, i);
         }
-        EXPECT_EQ(row[stride - 1], 0xAA) << "padding byte of row " << y;
+        FillRows24(rows.data(), width, height, value);
+        for (int y = 0; y < height; ++y) {
+            const uint8_t* row = bits.data() + y * stride;
+            for (int x = 0; x < width; ++x) {
+                ASSERT_EQ(row[3 * x], value & 0xFF) << std::hex << value;
+                ASSERT_EQ(row[3 * x + 1], (value >> 8) & 0xFF) << std::hex << value;
+                ASSERT_EQ(row[3 * x + 2], (value >> 16) & 0xFF) << std::hex << value;
+            }
+            EXPECT_EQ(row[stride - 1], 0xAA) << "padding byte of row " << y;
+        }
     }
 }
 
