@@ -68,8 +68,8 @@ bool MeterProcess::Start(bool waitForWindow) {
     std::string command = "\"" + exe + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
-    if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &m_process)) {
+    if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &m_process)) {
         ADD_FAILURE() << "cannot start " << exe << ": " << GetLastError();
         return false;
     }
@@ -120,17 +120,44 @@ bool MeterProcess::Quit() {
 
 HWND FindMeterWindow() { return FindWindowA(kMeterClass, kMeterTitle); }
 
-int CountMeterWindows() {
-    int count = 0;
+int CountMeterWindows() { return CountWindowsOfClass(kMeterClass); }
+
+namespace {
+
+// Top-level windows of a class, optionally only the visible ones of one process.
+std::vector<HWND> WindowsOfClass(const char* className, DWORD processId, bool visibleOnly) {
+    struct Query {
+        const char* className;
+        DWORD processId;
+        bool visibleOnly;
+        std::vector<HWND> found;
+    } query = {className, processId, visibleOnly, {}};
     EnumWindows(
-        [](HWND w, LPARAM counter) -> BOOL {
+        [](HWND w, LPARAM data) -> BOOL {
+            Query& q = *reinterpret_cast<Query*>(data);
             char name[64] = "";
             GetClassNameA(w, name, sizeof(name));
-            *reinterpret_cast<int*>(counter) += strcmp(name, kMeterClass) == 0;
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (strcmp(name, q.className) == 0 && (q.processId == 0 || owner == q.processId) &&
+                (!q.visibleOnly || IsWindowVisible(w))) {
+                q.found.push_back(w);
+            }
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
+        reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+}  // namespace
+
+int CountWindowsOfClass(const char* className) {
+    return static_cast<int>(WindowsOfClass(className, 0, false).size());
+}
+
+HWND FindProcessWindow(const char* className, HANDLE process) {
+    const std::vector<HWND> found = WindowsOfClass(className, GetProcessId(process), true);
+    return found.empty() ? nullptr : found.front();
 }
 
 RECT WindowRectOf(HWND hwnd) {
@@ -196,10 +223,22 @@ int ScreenAlpha(HWND hwnd, const RECT* covered) {
     return best;
 }
 
+std::vector<uint32_t> ScreenPixels(const RECT& r) { return GrabScreen(r); }
+
 COLORREF ScreenPixel(int x, int y) {
     const RECT r = {x, y, x + 1, y + 1};
     const std::vector<uint32_t> p = GrabScreen(r);
     return p.empty() ? 0 : RGB((p[0] >> 16) & 0xFF, (p[0] >> 8) & 0xFF, p[0] & 0xFF);
+}
+
+int LayeredAlpha(HWND hwnd) {
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (!GetLayeredWindowAttributes(hwnd, &key, &alpha, &flags) || !(flags & LWA_ALPHA)) {
+        return -1;
+    }
+    return alpha;
 }
 
 POINT LitPoint(HWND hwnd) {
@@ -232,19 +271,48 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs) {
     return true;
 }
 
-void RunUnix(const std::string& commandLine) {
-    std::string command = commandLine;
+int RunUnix(const std::string& commandLine) {
+    // Wine starts a Unix program without a process handle to wait on, so the
+    // command reports its end through a file: without that, each xdotool call would
+    // overtake the next and the checks after it, and a picture would be taken after
+    // the windows were gone.
+    static int serial = 0;
+    const std::string done = "/tmp/sorvane-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(++serial);
+    const std::string doneDos = "Z:" + done;
+    DeleteFileA(doneDos.c_str());
+    std::string command = "/bin/sh -c \"" + commandLine + "; echo $? >" + done + ".part && mv " +
+                          done + ".part " + done + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi)) {
         ADD_FAILURE() << "cannot run " << commandLine;
-        return;
+        return -1;
     }
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
+    if (pi.hProcess) {
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    if (!WaitFor([&] { return GetFileAttributesA(doneDos.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                 10000, 1)) {
+        ADD_FAILURE() << "no end of " << commandLine;
+        return -1;
+    }
+    char status[16] = "";
+    HANDLE f = CreateFileA(doneDos.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD got = 0;
+    if (f != INVALID_HANDLE_VALUE) {
+        ReadFile(f, status, sizeof(status) - 1, &got, nullptr);
+        CloseHandle(f);
+    }
+    DeleteFileA(doneDos.c_str());
+    const int code = atoi(status);
+    if (code != 0) {
+        ADD_FAILURE() << commandLine << " ended with " << code;
+    }
+    return code;
 }
 
 void MouseMove(int x, int y) {
@@ -253,6 +321,112 @@ void MouseMove(int x, int y) {
 void MouseDown(int button) { RunUnix("/usr/bin/xdotool mousedown " + std::to_string(button)); }
 void MouseUp(int button) { RunUnix("/usr/bin/xdotool mouseup " + std::to_string(button)); }
 void MouseClick(int button) { RunUnix("/usr/bin/xdotool click " + std::to_string(button)); }
+void PressKey(const char* key) { RunUnix(std::string("/usr/bin/xdotool key ") + key); }
+
+bool StartShown(MeterProcess& meter) {
+    MouseMove(20, 700);
+    if (!meter.Start() || !WaitFor([&] { return NearFull(ScreenAlpha(meter.hwnd())); }, 3000)) {
+        return false;
+    }
+    if (Battery::Available()) {
+        return true;
+    }
+    // Without a battery Wine reports mains power and no battery, which the first
+    // poll hides; bring it back the way the tray icon would.
+    if (!WaitFor([&] { return !IsWindowVisible(meter.hwnd()); }, 6000)) {
+        return false;
+    }
+    PostMessageA(meter.hwnd(), WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN);
+    return WaitFor([&] { return NearFull(ScreenAlpha(meter.hwnd())); }, 3000);
+}
+
+namespace {
+
+struct MenuProbe {
+    HMENU menu;
+    MenuLayout layout;
+    int ticks;
+};
+MenuProbe g_probe;
+constexpr int kProbeGiveUpTicks = 100;
+
+// Runs inside this thread's own menu loop: measures the open menu, then ends it.
+void CALLBACK MeasureOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND w = FindProcessWindow(kMenuClass, GetCurrentProcess());
+    if (!w && ++g_probe.ticks < kProbeGiveUpTicks) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    if (w) {
+        const RECT frame = WindowRectOf(w);
+        g_probe.layout.window = SIZE{frame.right - frame.left, frame.bottom - frame.top};
+        const int count = GetMenuItemCount(g_probe.menu);
+        for (int i = 0; i < count && i < kMaxMenuItems; ++i) {
+            RECT r = {};
+            if (!GetMenuItemRect(w, g_probe.menu, i, &r)) {
+                break;
+            }
+            OffsetRect(&r, -frame.left, -frame.top);
+            g_probe.layout.items[i] = r;
+            const UINT command = GetMenuItemID(g_probe.menu, i);  // -1: a submenu
+            g_probe.layout.commands[i] = command == UINT(-1) ? 0 : command;
+            g_probe.layout.count = i + 1;
+        }
+    }
+    EndMenu();
+}
+
+}  // namespace
+
+const MenuLayout& ProgramMenuLayout() {
+    static bool measured = false;
+    if (measured) {
+        return g_probe.layout;
+    }
+    measured = true;
+    HMODULE program = LoadLibraryExA(MeterExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMENU bar = program ? LoadMenuA(program, MAKEINTRESOURCEA(IDR_POPUP)) : nullptr;
+    HWND owner = CreateWindowExA(0, "STATIC", "menu probe", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    if (bar && owner) {
+        g_probe.menu = GetSubMenu(bar, 0);
+        SetTimer(nullptr, 0, 20, MeasureOpenMenu);
+        TrackPopupMenu(g_probe.menu, TPM_RETURNCMD, 0, 300, 0, owner, nullptr);
+    }
+    if (owner) {
+        DestroyWindow(owner);
+    }
+    if (bar) {
+        DestroyMenu(bar);
+    }
+    if (program) {
+        FreeLibrary(program);
+    }
+    if (g_probe.layout.count == 0) {
+        ADD_FAILURE() << "the program's menu could not be measured";
+    }
+    return g_probe.layout;
+}
+
+void ClickMenuItem(HWND menuWindow, UINT command) {
+    const MenuLayout& layout = ProgramMenuLayout();
+    int position = 0;
+    while (position < layout.count && layout.commands[position] != command) {
+        ++position;
+    }
+    if (position == layout.count) {
+        ADD_FAILURE() << "no menu item for command " << command;
+        return;
+    }
+    const RECT frame = WindowRectOf(menuWindow);
+    const RECT& item = layout.items[position];
+    MouseMove(frame.left + (item.left + item.right) / 2, frame.top + (item.top + item.bottom) / 2);
+    MouseClick(kLeftButton);
+}
+
+void SetRootColour(const char* colour) {
+    RunUnix(std::string("/usr/bin/xsetroot -solid '") + colour + "'");
+}
 
 std::string SettingsPath() {
     char folder[MAX_PATH] = {};
@@ -276,10 +450,30 @@ std::string ReadSetting(const char* key) {
     return value;
 }
 
-void Screenshot(const char* name) {
+void Screenshot(const char* name, const RECT* crop) {
     const std::string dir = Env("SORVANE_SHOTS_DIR");
     if (dir.empty()) {
         return;
     }
-    RunUnix("/usr/bin/import -window root " + dir + "/" + name + ".png");
+    // One GetImage of the root through Wine, the same read the checks before made.
+    // ImageMagick's import walks the window tree itself, one window at a time, and now
+    // and then came back with the bare root: no meter, no menu.
+    RECT r;
+    GetWindowRect(GetDesktopWindow(), &r);
+    if (crop) {
+        IntersectRect(&r, &r, crop);
+    }
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const std::vector<uint32_t> pixels = GrabScreen(r);
+    std::string ppm = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+    for (uint32_t p : pixels) {
+        ppm += static_cast<char>((p >> 16) & 0xFF);
+        ppm += static_cast<char>((p >> 8) & 0xFF);
+        ppm += static_cast<char>(p & 0xFF);
+    }
+    const std::string unixBase = dir + "/" + name;
+    const std::string ppmPath = "Z:" + unixBase + ".ppm";  // Z: is the Unix root
+    WriteFileText(ppmPath, ppm);
+    RunUnix("/usr/bin/convert " + unixBase + ".ppm " + unixBase + ".png");
+    DeleteFileA(ppmPath.c_str());
 }

@@ -8,10 +8,18 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 constexpr char kMeterClass[] = "OstrelBatteryMeter";
 constexpr char kMeterTitle[] = "SorvaneBatteryMeter";
 constexpr char kAboutClass[] = "OstrelBatteryMeterAbout";
+constexpr char kMenuClass[] = "#32768";  // every popup menu is a top-level window of it
+
+constexpr int kFullAlpha = 210;
+constexpr int kLeftButton = 1;
+constexpr int kRightButton = 3;
+
+inline bool NearFull(int alpha) { return alpha >= kFullAlpha - 3 && alpha <= kFullAlpha + 3; }
 
 // Environment: SORVANE_METER_EXE (Windows path of the program) and, when a
 // simulated battery is mounted, SORVANE_BATTERY_DIR (its Windows path).
@@ -25,11 +33,11 @@ public:
     static void Set(int percent, const char* state);
 };
 
-#define REQUIRE_BATTERY()                                                                   \
-    do {                                                                                    \
-        if (!Battery::Available()) {                                                        \
-            GTEST_SKIP() << Battery::WhyUnavailable();                                      \
-        }                                                                                   \
+#define REQUIRE_BATTERY()                                                                          \
+    do {                                                                                           \
+        if (!Battery::Available()) {                                                               \
+            GTEST_SKIP() << Battery::WhyUnavailable();                                             \
+        }                                                                                          \
     } while (0)
 
 class MeterProcess {
@@ -56,6 +64,9 @@ private:
 
 HWND FindMeterWindow();
 int CountMeterWindows();
+int CountWindowsOfClass(const char* className);
+// The visible top-level window of that class owned by the process, or null.
+HWND FindProcessWindow(const char* className, HANDLE process);
 RECT WindowRectOf(HWND hwnd);
 RECT WorkArea();
 
@@ -64,15 +75,25 @@ RECT WorkArea();
 // Pixels inside covered (a menu over the meter, say) are not looked at.
 int ScreenAlpha(HWND hwnd, const RECT* covered = nullptr);
 COLORREF ScreenPixel(int x, int y);
+// The screen pixels of a rectangle, top row first, as 0x00RRGGBB.
+std::vector<uint32_t> ScreenPixels(const RECT& r);
+// The constant alpha of another process's layered window, as Windows keeps it
+// (GetLayeredWindowAttributes); -1 when the window has none. Without a compositing
+// manager the X server ignores it, so the screen cannot show it.
+int LayeredAlpha(HWND hwnd);
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 10);
 
-// Real input through the X server (xdotool run as a Unix program by Wine).
-void RunUnix(const std::string& commandLine);
+// Runs a Unix command line through /bin/sh and waits for its end; its exit code (and
+// a failure of the test when that is not 0).
+int RunUnix(const std::string& commandLine);
+// Real input through the X server (xdotool).
 void MouseMove(int x, int y);
 void MouseDown(int button);
 void MouseUp(int button);
 void MouseClick(int button);
+// xdotool key names: "Escape", "r", ...
+void PressKey(const char* key);
 // A point of the meter window where the moon is lit (so the click is not
 // transparent), in screen coordinates.
 POINT LitPoint(HWND hwnd);
@@ -82,7 +103,27 @@ void RemoveSettings();
 void WriteSettings(const std::string& contents);
 std::string ReadSetting(const char* key);
 
-// PNG of the whole screen under SORVANE_SHOTS_DIR, when it is set.
-void Screenshot(const char* name);
+// Starts the program and returns once the meter shows at its full alpha.
+bool StartShown(MeterProcess& meter);
+
+// Where the items of the program's popup menu lie, relative to the top-left corner
+// of the menu window, measured once on the same menu resource opened in this process
+// (another process's menu handle is of no use here).
+constexpr int kMaxMenuItems = 8;
+struct MenuLayout {
+    SIZE window;
+    RECT items[kMaxMenuItems];
+    UINT commands[kMaxMenuItems];  // 0 for the separator
+    int count;
+};
+const MenuLayout& ProgramMenuLayout();
+// Clicks the item of that command in the open menu window with the real pointer.
+void ClickMenuItem(HWND menuWindow, UINT command);
+
+// The X root window's colour ("#rrggbb"); ScreenAlpha needs it black.
+void SetRootColour(const char* colour);
+
+// PNG of the screen (or of crop) under SORVANE_SHOTS_DIR (a Unix path), when it is set.
+void Screenshot(const char* name, const RECT* crop = nullptr);
 
 #endif

@@ -1,15 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "resources/resource.h"
 #include "tests/e2e/harness.h"
 
 namespace {
-
-constexpr int kFullAlpha = 210;
-constexpr int kLeftButton = 1;
-constexpr int kRightButton = 3;
-
-bool NearFull(int alpha) { return alpha >= kFullAlpha - 3 && alpha <= kFullAlpha + 3; }
 
 // A shown meter, fully faded in, with the pointer parked far away from it.
 class Interaction : public ::testing::Test {
@@ -19,26 +12,17 @@ protected:
         if (Battery::Available()) {
             Battery::Set(57, "discharging");
         }
-        MouseMove(20, 700);
-        ASSERT_TRUE(meter.Start());
-        ASSERT_TRUE(WaitFor([&] { return NearFull(ScreenAlpha(hwnd())); }, 3000));
-        if (!Battery::Available()) {
-            // Without a battery Wine reports mains power and no battery, which the
-            // first poll hides; bring it back the way the tray icon would.
-            ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(hwnd()); }, 6000));
-            PostMessageA(hwnd(), WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN);
-            ASSERT_TRUE(WaitFor([&] { return NearFull(ScreenAlpha(hwnd())); }, 3000));
-        }
+        ASSERT_TRUE(StartShown(meter));
     }
     void TearDown() override {
         MouseMove(20, 700);
         if (meter.Running()) {
-            RunUnix("/usr/bin/xdotool key Escape");
+            PressKey("Escape");
             meter.Quit();
         }
     }
     HWND hwnd() const { return meter.hwnd(); }
-    static HWND OpenMenu() { return FindWindowA("#32768", nullptr); }
+    static HWND OpenMenu() { return FindWindowA(kMenuClass, nullptr); }
     MeterProcess meter;
 };
 
@@ -95,18 +79,17 @@ TEST_F(Interaction, RightClickOpensTheMenuAtTheClick) {
     MouseMove(p.x, p.y);
     MouseClick(kRightButton);
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (menu = OpenMenu()) != nullptr && IsWindowVisible(menu); },
-                        2000));
+    ASSERT_TRUE(
+        WaitFor([&] { return (menu = OpenMenu()) != nullptr && IsWindowVisible(menu); }, 2000));
     const RECT r = WindowRectOf(menu);
     // The top-left corner is at the click, unless the screen edge pushed it back.
     RECT screen;
     GetWindowRect(GetDesktopWindow(), &screen);
     EXPECT_EQ(r.top, p.y);
     EXPECT_TRUE(r.left == p.x || r.right == screen.right) << r.left << " vs " << p.x;
-    Sleep(400); // past the hover delay
+    Sleep(400);  // past the hover delay
     EXPECT_TRUE(NearFull(ScreenAlpha(hwnd(), &r))) << "faded in, not hovering away, for the menu";
-    Screenshot("menu");
-    RunUnix("/usr/bin/xdotool key Escape");
+    PressKey("Escape");
     MouseClick(kLeftButton);
 }
 

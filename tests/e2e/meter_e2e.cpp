@@ -4,10 +4,6 @@
 
 namespace {
 
-constexpr int kFullAlpha = 210;
-
-bool NearFull(int alpha) { return alpha >= kFullAlpha - 3 && alpha <= kFullAlpha + 3; }
-
 class MeterE2E : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -68,7 +64,7 @@ TEST_F(MeterE2E, OnBatteryItStays) {
     MeterProcess meter;
     ASSERT_TRUE(meter.Start());
     ASSERT_TRUE(WaitFor([&] { return NearFull(ScreenAlpha(meter.hwnd())); }, 3000));
-    Sleep(4000); // past the first poll
+    Sleep(4000);  // past the first poll
     EXPECT_TRUE(IsWindowVisible(meter.hwnd()));
     EXPECT_TRUE(NearFull(ScreenAlpha(meter.hwnd())));
     EXPECT_TRUE(meter.Quit());
@@ -80,7 +76,7 @@ TEST_F(MeterE2E, UnpluggingBringsItBack) {
     MeterProcess meter;
     ASSERT_TRUE(meter.Start());
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(meter.hwnd()); }, 8000));
-    Battery::Set(98, "discharging"); // the cable comes out
+    Battery::Set(98, "discharging");  // the cable comes out
     ASSERT_TRUE(WaitFor([&] { return NearFull(ScreenAlpha(meter.hwnd())); }, 5000))
         << "the next poll sees AC 1 -> 0 and fades in";
     EXPECT_TRUE(meter.Quit());
@@ -90,8 +86,8 @@ TEST_F(MeterE2E, QuitSavesThePlaceAndTheNextStartRestoresIt) {
     {
         MeterProcess meter;
         ASSERT_TRUE(meter.Start());
-        SetWindowPos(meter.hwnd(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER |
-                     SWP_NOACTIVATE);
+        SetWindowPos(meter.hwnd(), nullptr, 300, 200, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         ASSERT_TRUE(WaitFor([&] { return WindowRectOf(meter.hwnd()).left == 300; }, 2000));
         ASSERT_TRUE(meter.Quit());
         EXPECT_EQ(meter.ExitCode(), 0u);
@@ -137,8 +133,8 @@ TEST_F(MeterE2E, EndOfSessionSavesThePlaceAndQuits) {
     SetWindowPos(meter.hwnd(), nullptr, 250, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(WaitFor([&] { return WindowRectOf(meter.hwnd()).left == 250; }, 2000));
     DWORD_PTR answer = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(meter.hwnd(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000,
-                                    &answer));
+    ASSERT_TRUE(
+        SendMessageTimeoutA(meter.hwnd(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &answer));
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "the log-off may go on";
     EXPECT_TRUE(meter.WaitExit(5000)) << "the program quits";
     EXPECT_EQ(meter.ExitCode(), 0u);

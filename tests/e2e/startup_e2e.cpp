@@ -60,12 +60,14 @@ TEST(Startup, StartingDoesNotTakeTheActiveWindow) {
     SetForegroundWindow(editor);
     SetActiveWindow(editor);
     MSG msg;
-    WaitFor([&] {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&msg);
-        }
-        return GetForegroundWindow() == editor;
-    }, 3000);
+    WaitFor(
+        [&] {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageA(&msg);
+            }
+            return GetForegroundWindow() == editor;
+        },
+        3000);
     ASSERT_EQ(GetForegroundWindow(), editor);
 
     MeterProcess meter;
