@@ -9,7 +9,7 @@ SORVANE_SCREEN="1024x768x24"
 SORVANE_PACKAGES=(
     cmake g++ make googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
-    binutils-mingw-w64-x86-64 wine wine64 xvfb xauth fonts-liberation2 xdotool imagemagick
+    binutils-mingw-w64-x86-64 wine wine64 xvfb xauth fonts-liberation2 xdotool imagemagick x11-xserver-utils
     util-linux
 )
 
