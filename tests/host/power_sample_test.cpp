@@ -5,18 +5,9 @@
 
 #include "meter/moon_geometry.h"
 #include "meter/power_sample.h"
+#include "tests/support/sample_maker.h"
 
 namespace {
-
-PowerSample Sample(uint8_t ac, uint8_t flag, uint8_t percent, uint32_t seconds) {
-    PowerSample s{};
-    s.acLineStatus = ac;
-    s.batteryFlag = flag;
-    s.batteryLifePercent = percent;
-    s.batteryLifeTime = seconds;
-    s.batteryFullLifeTime = kUnknownTime;
-    return s;
-}
 
 TEST(PowerSample, StatusTextFromRemainingTime) {
     struct Case {
@@ -35,26 +26,26 @@ TEST(PowerSample, StatusTextFromRemainingTime) {
         {kUnknownTime, "--:--"},
     };
     for (const Case& c : cases) {
-        const FaceDescription d = DescribeSample(Sample(kAcOffline, 0, 57, c.seconds));
+        const FaceDescription d = DescribeSample(MakeSample(kAcOffline, 0, 57, c.seconds));
         EXPECT_STREQ(d.statusText, c.text) << c.seconds;
     }
 }
 
 TEST(PowerSample, OnMainsSaysOnlineWhateverTheTime) {
     for (uint32_t seconds : {0u, 3600u, kUnknownTime}) {
-        EXPECT_STREQ(DescribeSample(Sample(kAcOnline, 8, 80, seconds)).statusText, "Online");
+        EXPECT_STREQ(DescribeSample(MakeSample(kAcOnline, 8, 80, seconds)).statusText, "Online");
     }
 }
 
 TEST(PowerSample, UnknownLineStatusIsNotMainsPower) {
-    const FaceDescription d = DescribeSample(Sample(255, 1, 97, 7200));
+    const FaceDescription d = DescribeSample(MakeSample(255, 1, 97, 7200));
     EXPECT_FALSE(d.onMains);
     EXPECT_STREQ(d.statusText, "02:00");
-    EXPECT_FALSE(FullChargeRule(Sample(255, 1, 97, 7200)));
+    EXPECT_FALSE(FullChargeRule(MakeSample(255, 1, 97, 7200)));
 }
 
 TEST(PowerSample, PercentIsClampedButTheRuleSeesTheRawByte) {
-    const PowerSample noBattery = Sample(kAcOnline, 128, 255, kUnknownTime);
+    const PowerSample noBattery = MakeSample(kAcOnline, 128, 255, kUnknownTime);
     const FaceDescription d = DescribeSample(noBattery);
     EXPECT_EQ(d.percent, 100);
     EXPECT_STREQ(d.percentText, "100%");
@@ -76,7 +67,7 @@ TEST(PowerSample, PhaseStopsThinningAtSevenButTiltGoesOn) {
         {8, 0.92 * kPi, -0.956}, {50, kHalfPi, -0.62},    {100, 0.0, -0.22},
     };
     for (const Case& c : cases) {
-        const FaceDescription d = DescribeSample(Sample(kAcOffline, 0, c.percent, 0));
+        const FaceDescription d = DescribeSample(MakeSample(kAcOffline, 0, c.percent, 0));
         EXPECT_NEAR(d.phase, c.phase, 1e-12) << c.percent;
         EXPECT_NEAR(d.tilt, c.tilt, 1e-12) << c.percent;
         char text[8];
@@ -84,7 +75,7 @@ TEST(PowerSample, PhaseStopsThinningAtSevenButTiltGoesOn) {
         EXPECT_STREQ(d.percentText, text);
     }
     // Exactly half: the straight terminator depends on this being pi/2 to the bit.
-    EXPECT_EQ(DescribeSample(Sample(kAcOffline, 0, 50, 0)).phase, kHalfPi);
+    EXPECT_EQ(DescribeSample(MakeSample(kAcOffline, 0, 50, 0)).phase, kHalfPi);
 }
 
 TEST(PowerSample, StateColourByTheWholeFlag) {
@@ -99,7 +90,7 @@ TEST(PowerSample, StateColourByTheWholeFlag) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(StateColour(c.flag), c.colour) << int(c.flag);
-        EXPECT_EQ(DescribeSample(Sample(kAcOffline, c.flag, 50, 0)).stateColour, c.colour);
+        EXPECT_EQ(DescribeSample(MakeSample(kAcOffline, c.flag, 50, 0)).stateColour, c.colour);
     }
     EXPECT_EQ(kLowColour, 0x002500A0u);
     EXPECT_EQ(kCriticalColour, 0x000000FFu);
@@ -108,7 +99,7 @@ TEST(PowerSample, StateColourByTheWholeFlag) {
 }
 
 TEST(PowerSample, EveryByteTakesPartInTheChangeTest) {
-    const PowerSample base = Sample(kAcOffline, 0, 57, 10260);
+    const PowerSample base = MakeSample(kAcOffline, 0, 57, 10260);
     EXPECT_FALSE(SampleChanged(base, base));
     for (size_t i = 0; i < sizeof(PowerSample); ++i) {
         PowerSample other = base;
@@ -126,7 +117,8 @@ TEST(PowerSample, UnplugRuleFiresOnlyFromMainsToBattery) {
         {1, 0, true}, {255, 0, false}, {0, 1, false}, {0, 0, false}, {1, 255, false}, {1, 1, false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(UnplugRule(Sample(c.before, 0, 50, 0), Sample(c.after, 0, 50, 0)), c.fires)
+        EXPECT_EQ(UnplugRule(MakeSample(c.before, 0, 50, 0), MakeSample(c.after, 0, 50, 0)),
+                  c.fires)
             << int(c.before) << " -> " << int(c.after);
     }
 }
@@ -141,7 +133,7 @@ TEST(PowerSample, FullChargeRuleNeedsMainsAndNinetyFive) {
         {1, 255, true}, {0, 100, false}, {255, 100, false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(FullChargeRule(Sample(c.ac, 8, c.percent, kUnknownTime)), c.fires)
+        EXPECT_EQ(FullChargeRule(MakeSample(c.ac, 8, c.percent, kUnknownTime)), c.fires)
             << int(c.ac) << " " << int(c.percent);
     }
 }

@@ -21,16 +21,6 @@ BOOL WINAPI FakePower::Read(LPSYSTEM_POWER_STATUS status) {
     return TRUE;
 }
 
-PowerSample MakeSample(uint8_t ac, uint8_t flag, uint8_t percent, uint32_t seconds) {
-    PowerSample s{};
-    s.acLineStatus = ac;
-    s.batteryFlag = flag;
-    s.batteryLifePercent = percent;
-    s.batteryLifeTime = seconds;
-    s.batteryFullLifeTime = kUnknownTime;
-    return s;
-}
-
 void PumpFor(DWORD milliseconds) {
     PumpUntil([] { return false; }, milliseconds);
 }
@@ -132,4 +122,16 @@ void FakeTray::Install() {
     RegisterClassA(&wc);
     CreateWindowExA(0, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance,
                     nullptr);
+}
+
+RECT WindowRectOf(HWND hwnd) {
+    RECT r = {};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+RECT WorkArea() {
+    RECT r;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+    return r;
 }

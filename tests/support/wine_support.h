@@ -10,6 +10,7 @@
 
 #include "mainwin/mainwin.h"
 #include "meter/power_sample.h"
+#include "tests/support/sample_maker.h"
 
 // The sample the fake reader hands out, and whether it fails.
 struct FakePower {
@@ -18,8 +19,6 @@ struct FakePower {
     static int reads;
     static BOOL WINAPI Read(LPSYSTEM_POWER_STATUS status);
 };
-
-PowerSample MakeSample(uint8_t ac, uint8_t flag, uint8_t percent, uint32_t seconds);
 
 // Dispatches messages for the given time.
 void PumpFor(DWORD milliseconds);
@@ -52,6 +51,9 @@ struct FakeTray {
     static int deletes;
     static void Install();
 };
+
+RECT WindowRectOf(HWND hwnd);
+RECT WorkArea();
 
 // Pixel of a 24-bit surface as a COLORREF.
 COLORREF SurfacePixel(CDibImage& image, int x, int y);

@@ -10,18 +10,6 @@
 
 namespace {
 
-RECT WindowRect(HWND hwnd) {
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    return r;
-}
-
-RECT WorkArea() {
-    RECT r;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-    return r;
-}
-
 TEST(MeterWindow, StartsHiddenSizedLayeredAndFadingIn) {
     RemoveSettingsFile();
     MeterUnderTest t(MakeSample(kAcOffline, 0, 57, 10260));
@@ -31,7 +19,7 @@ TEST(MeterWindow, StartsHiddenSizedLayeredAndFadingIn) {
     EXPECT_EQ(m.GetFade().alpha, 0);
     EXPECT_EQ(m.GetFade().timerRunning, 1);
     EXPECT_EQ(m.GetFade().direction, 0);
-    const RECT r = WindowRect(t.hwnd());
+    const RECT r = WindowRectOf(t.hwnd());
     EXPECT_EQ(r.right - r.left, 60);
     EXPECT_EQ(r.bottom - r.top, 60);
     const RECT work = WorkArea();
@@ -208,18 +196,18 @@ TEST(MeterInteraction, DragKeepsThePressedPointUnderTheCursor) {
     EXPECT_EQ(GetCapture(), t.hwnd());
     // Move by (+50, -20) in client coordinates of the window before it moves.
     SendMessageA(t.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, Point(70, 10));
-    RECT r = WindowRect(t.hwnd());
+    RECT r = WindowRectOf(t.hwnd());
     EXPECT_EQ(r.left, 450);
     EXPECT_EQ(r.top, 280);
     // A negative client coordinate (left of the window) is sign-extended.
     SendMessageA(t.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, Point(-30, 30));
-    r = WindowRect(t.hwnd());
+    r = WindowRectOf(t.hwnd());
     EXPECT_EQ(r.left, 400);
     SendMessageA(t.hwnd(), WM_LBUTTONUP, 0, Point(-30, 30));
     EXPECT_EQ(m.GetPointer().dragging, 0);
     EXPECT_NE(GetCapture(), t.hwnd());
     SendMessageA(t.hwnd(), WM_MOUSEMOVE, 0, Point(10, 10));
-    EXPECT_EQ(WindowRect(t.hwnd()).left, 400) << "after the release moves do not drag";
+    EXPECT_EQ(WindowRectOf(t.hwnd()).left, 400) << "after the release moves do not drag";
     EXPECT_EQ(m.GetPointer().hoverPending, 1) << "but start a hover delay";
 }
 
@@ -232,7 +220,7 @@ TEST(MeterInteraction, LostCaptureEndsTheDrag) {
     ReleaseCapture();  // someone else takes the mouse
     EXPECT_EQ(m.GetPointer().dragging, 0);
     SendMessageA(t.hwnd(), WM_MOUSEMOVE, 0, Point(70, 10));
-    EXPECT_EQ(WindowRect(t.hwnd()).left, 400);
+    EXPECT_EQ(WindowRectOf(t.hwnd()).left, 400);
     EXPECT_EQ(m.GetPointer().hoverPending, 1);
 }
 
@@ -274,8 +262,8 @@ TEST(MeterInteraction, CommandsResetHideAndIgnoreOthers) {
     MoveWindow(t.hwnd(), 10, 10, 60, 60, FALSE);
     SendMessageA(t.hwnd(), WM_COMMAND, MAKEWPARAM(ID_RESET_POSITION, 1), 0);
     const RECT work = WorkArea();
-    EXPECT_EQ(WindowRect(t.hwnd()).left, work.right - 85);
-    EXPECT_EQ(WindowRect(t.hwnd()).top, work.top + 25);
+    EXPECT_EQ(WindowRectOf(t.hwnd()).left, work.right - 85);
+    EXPECT_EQ(WindowRectOf(t.hwnd()).top, work.top + 25);
     for (WPARAM other : {WPARAM(40001), WPARAM(40006), WPARAM(0)}) {
         SendMessageA(t.hwnd(), WM_COMMAND, other, 0);
     }
