@@ -160,18 +160,6 @@ HWND FindProcessWindow(const char* className, HANDLE process) {
     return found.empty() ? nullptr : found.front();
 }
 
-RECT WindowRectOf(HWND hwnd) {
-    RECT r = {};
-    GetWindowRect(hwnd, &r);
-    return r;
-}
-
-RECT WorkArea() {
-    RECT r;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-    return r;
-}
-
 namespace {
 
 // The screen pixels of a rectangle, top row first, as 0x00RRGGBB.
@@ -476,4 +464,12 @@ void Screenshot(const char* name, const RECT* crop) {
     WriteFileText(ppmPath, ppm);
     RunUnix("/usr/bin/convert " + unixBase + ".ppm " + unixBase + ".png");
     DeleteFileA(ppmPath.c_str());
+}
+
+void PutAway(MeterProcess& meter) {
+    MouseMove(20, 700);
+    if (meter.Running()) {
+        PressKey("Escape");
+        meter.Quit();
+    }
 }

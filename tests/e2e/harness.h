@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "tests/support/screen_rects.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -62,13 +64,14 @@ private:
     HWND m_hwnd = nullptr;
 };
 
+// End of a test: the pointer off the meter, any open menu closed, the program quit.
+void PutAway(MeterProcess& meter);
+
 HWND FindMeterWindow();
 int CountMeterWindows();
 int CountWindowsOfClass(const char* className);
 // The visible top-level window of that class owned by the process, or null.
 HWND FindProcessWindow(const char* className, HANDLE process);
-RECT WindowRectOf(HWND hwnd);
-RECT WorkArea();
 
 // The window's constant alpha as it shows on the black Xvfb root: the red of the
 // brightest pixel, since lit pixels are premultiplied full red (0 when hidden).

@@ -15,11 +15,7 @@ protected:
         ASSERT_TRUE(StartShown(meter));
     }
     void TearDown() override {
-        MouseMove(20, 700);
-        if (meter.Running()) {
-            PressKey("Escape");
-            meter.Quit();
-        }
+        PutAway(meter);
     }
     HWND hwnd() const { return meter.hwnd(); }
     static HWND OpenMenu() { return FindWindowA(kMenuClass, nullptr); }

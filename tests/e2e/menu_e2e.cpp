@@ -25,11 +25,7 @@ protected:
         ASSERT_EQ(WindowRectOf(hwnd()).top, kStartY);
     }
     void TearDown() override {
-        MouseMove(20, 700);
-        if (meter.Running()) {
-            PressKey("Escape");
-            meter.Quit();
-        }
+        PutAway(meter);
     }
     HWND hwnd() const { return meter.hwnd(); }
     HWND MenuWindow() const { return FindProcessWindow(kMenuClass, meter.process()); }

@@ -55,11 +55,7 @@ protected:
         SetRootColour(kDesktopColour);
     }
     void TearDown() override {
-        MouseMove(20, 700);
-        if (meter.Running()) {
-            PressKey("Escape");
-            meter.Quit();
-        }
+        PutAway(meter);
         SetRootColour(kBlack);
     }
     MeterProcess meter;

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "tests/support/screen_rects.h"
+
 #include <functional>
 #include <string>
 
@@ -51,9 +53,6 @@ struct FakeTray {
     static int deletes;
     static void Install();
 };
-
-RECT WindowRectOf(HWND hwnd);
-RECT WorkArea();
 
 // Pixel of a 24-bit surface as a COLORREF.
 COLORREF SurfacePixel(CDibImage& image, int x, int y);
