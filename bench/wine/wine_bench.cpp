@@ -176,24 +176,11 @@ private:
         const RECT statusRect = {0, kStatusTop, kFaceSize, kFaceSize};
         SelectObject(dc, m_big);
         SetBkMode(dc, TRANSPARENT);
-        Outlined(dc, percentRect, d.percentText, outline, fill);
+        m_texts.DrawOutlinedText(dc, percentRect, d.percentText, outline, fill);
         SelectObject(dc, m_small);
-        Outlined(dc, statusRect, d.statusText, outline, fill);
+        m_texts.DrawOutlinedText(dc, statusRect, d.statusText, outline, fill);
     }
-    static void Outlined(HDC dc, const RECT& rect, const char* text, COLORREF outline,
-                         COLORREF fill) {
-        SetTextColor(dc, outline);
-        for (int dy = kOutlineFrom; dy <= kOutlineTo; ++dy) {
-            for (int dx = kOutlineFrom; dx <= kOutlineTo; ++dx) {
-                RECT r = {rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
-                DrawTextA(dc, text, -1, &r, kTextFormat);
-            }
-        }
-        SetTextColor(dc, fill);
-        RECT r = rect;
-        DrawTextA(dc, text, -1, &r, kTextFormat);
-    }
-
+    CMainWin m_texts;  // never created: only its outlined-text drawing is used
     HFONT m_big = nullptr;
     HFONT m_small = nullptr;
     CDibImage m_face;
