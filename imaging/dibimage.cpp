@@ -96,6 +96,9 @@ int CDibImage::Draw(HDC dc, int x, int y) {
 }
 
 uint8_t** CDibImage::GetRows() {
+    // The rows reach the pixels past GDI: drawing it still holds in its per-thread
+    // batch must land first, or it would be read stale, or land over direct writes.
+    GdiFlush();
     if (m_rowBlock) {
         return m_rows;
     }
