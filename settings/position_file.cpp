@@ -15,6 +15,23 @@ constexpr char kFallbackFile[] = "default.ini";
 constexpr char kSection[] = "WINDOW";
 constexpr char kKeyX[] = "POSX";
 constexpr char kKeyY[] = "POSY";
+constexpr int kMaxMonitors = 16;
+
+struct MonitorAreas {
+    WorkArea areas[kMaxMonitors];
+    int count;
+};
+
+BOOL CALLBACK AddMonitorArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MonitorAreas& list = *reinterpret_cast<MonitorAreas*>(data);
+    MONITORINFO info;
+    info.cbSize = sizeof(info);
+    if (GetMonitorInfoA(monitor, &info)) {
+        const RECT& w = info.rcWork;
+        list.areas[list.count++] = WorkArea{w.left, w.top, w.right, w.bottom};
+    }
+    return list.count < kMaxMonitors;
+}
 
 }  // namespace
 
@@ -60,7 +77,11 @@ int CMainWin::RestorePosition() {
         GetPrivateProfileStringA(kSection, kKeyX, kNotSet, x, sizeof(x), path);
         GetPrivateProfileStringA(kSection, kKeyY, kNotSet, y, sizeof(y), path);
     }
-    const Position p = ResolvePosition(x, y, WorkArea{r.left, r.top, r.right, r.bottom});
+    MonitorAreas monitors;
+    monitors.count = 0;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitorArea, reinterpret_cast<LPARAM>(&monitors));
+    const Position p = ResolvePosition(x, y, WorkArea{r.left, r.top, r.right, r.bottom},
+                                       monitors.areas, monitors.count);
     MoveTo(p.x, p.y);
     m_positionKnown = true;
     return 1;

@@ -42,10 +42,21 @@ int ResolveCoordinate(const char* text, int low, int high, int fallback) {
     return value < low || value > high ? fallback : value;
 }
 
-Position ResolvePosition(const char* xText, const char* yText, const WorkArea& area) {
-    const Position d = DefaultPosition(area);
-    return Position{ResolveCoordinate(xText, area.left, area.right, d.x),
-                    ResolveCoordinate(yText, area.top, area.bottom, d.y)};
+Position ResolvePosition(const char* xText, const char* yText, const WorkArea& primary,
+                         const WorkArea* monitors, int monitorCount) {
+    if (strcmp(xText, kNotSet) != 0 && strcmp(yText, kNotSet) != 0) {
+        const int x = ParseStoredInt(xText);
+        const int y = ParseStoredInt(yText);
+        for (int i = 0; i < monitorCount; ++i) {
+            const WorkArea& m = monitors[i];
+            if (x >= m.left && x <= m.right && y >= m.top && y <= m.bottom) {
+                return Position{x, y};
+            }
+        }
+    }
+    const Position d = DefaultPosition(primary);
+    return Position{ResolveCoordinate(xText, primary.left, primary.right, d.x),
+                    ResolveCoordinate(yText, primary.top, primary.bottom, d.y)};
 }
 
 void TruncateAfterLastChar(char* text, char separator, LeadBytePredicate isLeadByte) {

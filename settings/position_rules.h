@@ -26,7 +26,11 @@ int ParseStoredInt(const char* text);
 // outside [low, high].
 int ResolveCoordinate(const char* text, int low, int high, int fallback);
 
-Position ResolvePosition(const char* xText, const char* yText, const WorkArea& area);
+// A stored place whose top-left point lies in the work area of any monitor (edges
+// included) is kept whole: a meter dragged onto a second screen stays there. One on
+// no monitor falls back per coordinate on the primary work area.
+Position ResolvePosition(const char* xText, const char* yText, const WorkArea& primary,
+                         const WorkArea* monitors, int monitorCount);
 
 // Cuts text after the last occurrence of separator, walking multi-byte characters
 // as whole units so that a trail byte equal to the separator is not mistaken for it.

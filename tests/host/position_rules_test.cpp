@@ -2,6 +2,7 @@
 
 #include <limits.h>
 #include <string.h>
+#include <utility>
 
 #include "settings/position_rules.h"
 
@@ -49,7 +50,7 @@ TEST(Position, EachCoordinateFallsBackOnItsOwn) {
         {"  +42", "\t7", kScreen, 42, 7},
     };
     for (const Case& c : cases) {
-        const Position p = ResolvePosition(c.x, c.y, c.area);
+        const Position p = ResolvePosition(c.x, c.y, c.area, &c.area, 1);
         EXPECT_EQ(p.x, c.expectX) << '"' << c.x << '"';
         EXPECT_EQ(p.y, c.expectY) << '"' << c.y << '"';
     }
@@ -62,9 +63,34 @@ TEST(Position, NumbersBeyondIntSaturateAndFallBack) {
     EXPECT_EQ(ParseStoredInt("-2147483648"), INT_MIN);
     EXPECT_EQ(ParseStoredInt("2147483648"), INT_MAX);
     const WorkArea huge = {INT_MIN + 1, INT_MIN + 1, INT_MAX - 1, INT_MAX - 1};
-    const Position p = ResolvePosition("99999999999", "-99999999999", huge);
+    const Position p = ResolvePosition("99999999999", "-99999999999", huge, &huge, 1);
     EXPECT_EQ(p.x, INT_MAX - 1 - 85);
     EXPECT_EQ(p.y, INT_MIN + 1 + 25);
+}
+
+TEST(Position, APlaceOnAnyMonitorIsKeptWhole) {
+    const WorkArea primary = {0, 0, 1920, 1040}, right = {1920, 0, 3200, 1024};
+    const WorkArea shortRight = {1920, 0, 3200, 720}, left = {-1280, 0, 0, 984};
+    const WorkArea above = {0, -1080, 1920, -40};
+    struct Case {
+        WorkArea second;
+        int monitors;  // 1: the docked screen is gone
+        const char *x, *y;
+        int wantX, wantY;
+    };
+    const Case cases[] = {
+        {right, 2, "2500", "500", 2500, 500},      {left, 2, "-900", "300", -900, 300},
+        {above, 2, "300", "-700", 300, -700},      {right, 2, "3200", "1024", 3200, 1024},
+        {shortRight, 2, "2500", "900", 1835, 900},  // below the short screen: on none
+        {right, 1, "2500", "500", 1835, 500},      {right, 2, "-0", "500", 1835, 500},
+    };
+    for (const Case& c : cases) {
+        const WorkArea monitors[] = {primary, c.second};
+        const Position p = ResolvePosition(c.x, c.y, primary, monitors, c.monitors);
+        EXPECT_EQ(std::make_pair(p.x, p.y), std::make_pair(c.wantX, c.wantY)) << c.x << "," << c.y;
+    }
+    const Position d = DefaultPosition(WorkArea{-1280, 40, 0, 1024});
+    EXPECT_EQ(std::make_pair(d.x, d.y), std::make_pair(-85, 65));
 }
 
 // Shift-JIS: 0x81..0x9F and 0xE0..0xFC lead a two-byte character whose trail
