@@ -41,9 +41,9 @@ target_compile_options(SorvaneMeter PRIVATE ${SORVANE_WARNINGS} ${SORVANE_PROGRA
 target_link_libraries(SorvaneMeter PRIVATE sorvane_win)
 target_link_options(SorvaneMeter PRIVATE ${SORVANE_STATIC_LINK} -mwindows -s)
 
+add_subdirectory(tests/e2e)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     add_subdirectory(tests/wine)
-    add_subdirectory(tests/e2e)
     add_subdirectory(bench/wine)
     add_subdirectory(tools/contact_sheet)
 endif()

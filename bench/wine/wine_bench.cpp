@@ -22,7 +22,6 @@
 #include "meter/face_layout.h"
 #include "meter/moon_geometry.h"
 #include "meter/power_sample.h"
-#include "tests/support/gdi_census.h"
 #include "tests/support/wine_support.h"
 
 namespace {
@@ -531,7 +530,7 @@ int main(int argc, char** argv) {
     const Counts& n = quick ? kQuick : kFull;
     // The notification area is answered here: Wine's own takes seconds to forget an icon.
     FakeTray::Install();
-    RemoveSettingsFile();
+    DeleteFileA(SettingsFilePath().c_str());
     Summary summary;
     if (!CheckCensuses()) {
         summary.Add("WARNING: the GDI or heap census missed an object; its counts below are "
@@ -552,7 +551,7 @@ int main(int argc, char** argv) {
     }
     DrainMessages();
     Leaks(n, summary);
-    RemoveSettingsFile();
+    DeleteFileA(SettingsFilePath().c_str());
 
     printf("\n== summary\n");
     for (const std::string& line : summary.lines) {

@@ -1,64 +1,133 @@
-// Helpers of the Win32 tests: a power source the tests control, message pumping,
-// and a meter window created the way the program creates it.
+// Helpers of the Win32 tests, the Wine benchmark and the contact sheet: a power
+// source they control, message pumping, a meter window made as the program makes
+// it, a stand-in notification area and a count of live GDI objects.
 #ifndef SORVANE_WINE_SUPPORT_H
 #define SORVANE_WINE_SUPPORT_H
 
 #include <windows.h>
-
-#include "tests/support/screen_rects.h"
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <functional>
 #include <string>
 
 #include "mainwin/mainwin.h"
-#include "meter/power_sample.h"
 #include "tests/support/sample_maker.h"
 
-// The sample the fake reader hands out, and whether it fails.
 struct FakePower {
-    static PowerSample sample;
-    static bool fail;
-    static int reads;
-    static BOOL WINAPI Read(LPSYSTEM_POWER_STATUS status);
+    static inline PowerSample sample = {};
+    static inline bool fail = false;
+    static inline int reads = 0;
+    static BOOL WINAPI Read(LPSYSTEM_POWER_STATUS status) {
+        ++reads;
+        memset(status, 0xEE, sizeof(*status));
+        return !fail && memcpy(status, &sample, sizeof(sample));
+    }
 };
 
-// Dispatches messages for the given time.
-void PumpFor(DWORD milliseconds);
-// Dispatches messages until done() or the timeout; true when done() held.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
-// Drops a WM_QUIT that a destroyed meter left in this thread's queue.
-void DropQuit();
+// How many ticks of each timer (100..105) a pump dispatched, and when the first came.
+struct TimerLog {
+    int count[6] = {};
+    DWORD first[6] = {};
+};
 
-constexpr char kTestMeterClass[] = "SorvaneTestMeter";
+// Dispatches messages until done() or the bound; true when done() held.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD ms, TimerLog* log = nullptr) {
+    for (const DWORD start = GetTickCount(); !done(); Sleep(5)) {
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
+            const WPARAM slot = msg.wParam - 100;
+            if (log && msg.message == WM_TIMER && slot < 6 && !log->count[slot]++) {
+                log->first[slot] = GetTickCount() - start;
+            }
+            if (msg.message != WM_QUIT) {  // left by a destroyed window
+                DispatchMessageA(&msg);
+            }
+        }
+        if (GetTickCount() - start >= ms) {
+            return done();
+        }
+    }
+    return true;
+}
+inline void PumpFor(DWORD ms, TimerLog* log = nullptr) {
+    PumpUntil([] { return false; }, ms, log);
+}
 
 // A meter window on the fake power source, destroyed (with its teardown) at the end.
 class MeterUnderTest {
 public:
-    explicit MeterUnderTest(const PowerSample& first);
-    ~MeterUnderTest();
+    explicit MeterUnderTest(const PowerSample& first) {
+        FakePower::sample = first;
+        FakePower::fail = false;
+        m_meter.SetPowerReader(FakePower::Read);
+        m_meter.Register(GetModuleHandleA(nullptr), "SorvaneTestMeter", nullptr, nullptr);
+        m_meter.Create(GetModuleHandleA(nullptr), GetDesktopWindow(), "", WS_POPUP | WS_SYSMENU, 0);
+    }
+    ~MeterUnderTest() {
+        DestroyWindow(hwnd());
+        MSG msg;
+        PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
     CMainWin& meter() { return m_meter; }
     HWND hwnd() const { return m_meter.GetHwnd(); }
-    // Runs fade ticks by hand until the fade timer has stopped; returns the count.
-    int FinishFade();
+    int FinishFade() {  // fade ticks by hand until the fade timer stops; their count
+        int ticks = 0;
+        for (; m_meter.GetFade().timerRunning && ticks < 1000; ++ticks) {
+            m_meter.FadeTick();
+        }
+        return ticks;
+    }
 
 private:
     CMainWin m_meter;
 };
 
-// Stands in for the notification area for the whole test run: the shell library
-// hands every icon request to the top-level "Shell_TrayWnd" as WM_COPYDATA whose
-// dwData is the request. Wine's own tray takes seconds to forget an icon.
+// Stands in for the notification area, to which the shell library hands each icon
+// request as WM_COPYDATA. Wine's own tray takes seconds to forget an icon.
 struct FakeTray {
-    static int adds;
-    static int deletes;
-    static void Install();
+    static inline int adds = 0, deletes = 0;
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_COPYDATA) {
+            const ULONG_PTR request = reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData;
+            adds += request == NIM_ADD, deletes += request == NIM_DELETE;
+        }
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    static void Install() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.lpszClassName = "Shell_TrayWnd";
+        RegisterClassA(&wc);
+        CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                      nullptr);
+    }
 };
 
-// Pixel of a 24-bit surface as a COLORREF.
-COLORREF SurfacePixel(CDibImage& image, int x, int y);
+inline COLORREF SurfacePixel(CDibImage& image, int x, int y) {
+    const uint8_t* p = image.GetRows()[y] + 3 * x;
+    return RGB(p[2], p[1], p[0]);
+}
 
-// The user settings file in this prefix's application-data folder.
-std::string SettingsFilePath();
-void RemoveSettingsFile();
+inline RECT WindowRectOf(HWND hwnd) {
+    RECT r = {};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+inline std::string SettingsFilePath() {
+    char folder[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, folder, CSIDL_APPDATA, TRUE);
+    return std::string(folder) + "\\Ostrel\\Sorvane Meter\\default.ini";
+}
+
+// Live GDI objects: every handle slot is asked for its type (Wine does not
+// implement GetGuiResources).
+inline int CountGdiObjects() {
+    int count = 0;
+    for (ULONG_PTR slot = 0; slot < 0x10000; ++slot) {
+        count += GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0;
+    }
+    return count;
+}
 
 #endif

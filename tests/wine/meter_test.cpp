@@ -1,244 +1,289 @@
+// The meter window in this process, on a power source the test controls, with the
+// real cursor and the real timers.
 #include <gtest/gtest.h>
 
 #include <math.h>
+#include <process.h>
+
+#include <utility>
 #include <vector>
 
 #include "meter/layer_reduce.h"
 #include "meter/moon_geometry.h"
-#include "tests/support/gdi_census.h"
-#include "tests/support/reference_reduce.h"
+#include "resources/resource.h"
 #include "tests/support/wine_support.h"
 
 namespace {
 
 constexpr COLORREF kLight = RGB(255, 254, 153);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
+const PowerSample kOnBattery = MakeSample(kAcOffline, 0, 57, 10260);
 
-FaceDescription Describe(int percent) {
-    return DescribeSample(MakeSample(kAcOffline, 0, static_cast<uint8_t>(percent), 3600));
+std::pair<LONG, LONG> Place(HWND w) { return {WindowRectOf(w).left, WindowRectOf(w).top}; }
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+std::string Setting(const std::string& file, const char* key) {
+    char value[32] = "";
+    GetPrivateProfileStringA("WINDOW", key, "", value, sizeof(value), file.c_str());
+    return value;
 }
 
-bool InsideDisc(int x, int y, double margin) {
-    const double dx = x + 0.5 - 120.0;
-    const double dy = y + 0.5 - 120.0;
-    return sqrt(dx * dx + dy * dy) < 120.0 - margin;
-}
-
-class MoonDrawing : public ::testing::TestWithParam<int> {};
-
-TEST_P(MoonDrawing, MaskIsTheFaceAndOnlyTwoColoursExist) {
-    MeterUnderTest t(MakeSample(kAcOffline, 0, 60, 3600));
+TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceAndObeysItsCommands) {
+    DeleteFileA(SettingsFilePath().c_str());
+    RECT screen, work;  // taskbars at the top and on the right
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0);
+    work = {screen.left, screen.top + 40, screen.right - 24, screen.bottom};
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &work, 0);
+    MeterUnderTest t(kOnBattery);
     CMainWin& m = t.meter();
-    const FaceDescription d = Describe(GetParam());
-    ASSERT_EQ(m.DrawMoon(d.phase, d.tilt), 1);
-    CDibImage& face = m.GetFace();
-    CDibImage& mask = m.GetMask();
-    ASSERT_EQ(face.m_width, 240);
-    ASSERT_EQ(mask.m_height, 240);
-    int lit = 0;
-    for (int y = 0; y < 240; ++y) {
-        for (int x = 0; x < 240; ++x) {
-            const COLORREF f = SurfacePixel(face, x, y);
-            ASSERT_EQ(f, SurfacePixel(mask, x, y)) << x << "," << y;
-            ASSERT_TRUE(f == kLight || f == kBlack) << std::hex << f << " at " << x << "," << y;
-            if (!InsideDisc(x, y, -1.0)) {
-                ASSERT_EQ(f, kBlack) << "outside the disc at " << x << "," << y;
-            }
-            lit += f == kLight;
-        }
+    const HWND w = t.hwnd();
+    EXPECT_EQ(Place(w), std::make_pair(work.right - 85, work.top + 25));
+    EXPECT_FALSE(IsWindowVisible(w));
+    EXPECT_EQ(GetWindowLongPtrA(w, GWL_EXSTYLE) & 0x08080008, 0x08080008);
+    EXPECT_NE(m.GetLayerBits()[(30 * 60 + 10) * 4 + 3], 0) << "the first face is drawn";
+    m.FadeTick();
+    EXPECT_TRUE(IsWindowVisible(w)) << "shown by the first fade tick";
+    EXPECT_EQ(t.FinishFade(), 20);
+
+    MoveWindow(w, 10, 10, 60, 60, FALSE);
+    SendMessageA(w, WM_COMMAND, MAKEWPARAM(ID_RESET_POSITION, 1), 0);
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &screen, 0);
+    EXPECT_EQ(Place(w), std::make_pair(work.right - 85, work.top + 25));
+    SendMessageA(w, WM_COMMAND, ID_HIDE, 0);
+    EXPECT_EQ(t.FinishFade(), 22);
+    EXPECT_FALSE(IsWindowVisible(w));
+    for (LPARAM other : {WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_MOUSEMOVE, WM_RBUTTONUP}) {
+        SendMessageA(w, WM_TRAYNOTIFY, TRAY_ICON_ID, other);
+        EXPECT_EQ(m.GetFade().timerRunning, 0) << "tray notification " << other;
     }
-    // The lit share follows the charge: roughly the illuminated area of the phase.
-    const double expected = (1.0 + cos(d.phase)) / 2.0 * kPi * 120.0 * 120.0;
-    EXPECT_NEAR(lit, expected, 0.06 * kPi * 120 * 120) << GetParam() << " %";
+    EXPECT_EQ(SendMessageA(w, WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN), 0);
+    EXPECT_EQ(t.FinishFade(), 21) << "the tray icon brings it back in steps of 10";
 }
 
-INSTANTIATE_TEST_SUITE_P(Charges, MoonDrawing, ::testing::Values(0, 7, 25, 48, 50, 52, 75, 100));
-
-TEST(MoonDrawing, LitSideFacesLeftAndDown) {
-    MeterUnderTest t(MakeSample(kAcOffline, 0, 60, 3600));
+TEST(Meter, APollRedrawsOnlyAChangeAndFadesByTheRules) {
+    MeterUnderTest t(MakeSample(kAcOnline, 9, 98, kUnknownTime));
     CMainWin& m = t.meter();
-    for (int percent : {25, 50, 75}) {
-        const FaceDescription d = Describe(percent);
-        m.DrawMoon(d.phase, d.tilt);
-        EXPECT_EQ(SurfacePixel(m.GetFace(), 40, 200), kLight) << percent << " %: lower left";
-        EXPECT_EQ(SurfacePixel(m.GetFace(), 200, 40), kBlack) << percent << " %: upper right";
-    }
-    const FaceDescription full = Describe(100);
-    m.DrawMoon(full.phase, full.tilt);
-    EXPECT_EQ(SurfacePixel(m.GetFace(), 200, 40), kLight);
-    EXPECT_EQ(SurfacePixel(m.GetFace(), 120, 120), kLight);
-    EXPECT_EQ(SurfacePixel(m.GetFace(), 0, 0), kBlack);
-}
-
-TEST(MoonDrawing, NotANumberPhaseLeavesTheFaceBlack) {
-    MeterUnderTest t(MakeSample(kAcOffline, 0, 60, 3600));
-    CMainWin& m = t.meter();
-    m.DrawMoon(std::nan(""), -0.5);
-    for (int y = 0; y < 240; y += 7) {
-        for (int x = 0; x < 240; x += 7) {
-            ASSERT_EQ(SurfacePixel(m.GetFace(), x, y), kBlack);
-        }
-    }
-}
-
-TEST(PollPower, UnchangedSampleDrawsAndUpdatesNothing) {
-    const PowerSample s = MakeSample(kAcOffline, 0, 57, 10260);
-    MeterUnderTest t(s);
-    CMainWin& m = t.meter();
-    m.PollPower();  // the start-up snapshot was cleared: this one draws
-    ASSERT_EQ(memcmp(&m.GetSnapshot(), &s, sizeof(s)), 0);
-    HBITMAP face = m.GetFace().GetBitmap();
+    EXPECT_EQ(m.GetFade().direction, 0) << "the start always fades in";
+    t.FinishFade();
+    m.PollPower();
+    EXPECT_EQ(t.FinishFade(), 22) << "on mains nearly full it fades out at the first poll";
     uint8_t* layer = const_cast<uint8_t*>(m.GetLayerBits());
-    layer[0] = 0x5A;
-    m.GetFace().GetRows()[0][0] = 0x77;
-    const FadeState fade = m.GetFade();
+    const HBITMAP face = m.GetFace().GetBitmap();
     const int objects = CountGdiObjects();
-
-    const int reads = FakePower::reads;
-    m.PollPower();
-    EXPECT_EQ(FakePower::reads, reads + 1);
-    EXPECT_EQ(m.GetFace().GetBitmap(), face) << "the face was not re-created";
-    EXPECT_EQ(m.GetFace().GetRows()[0][0], 0x77);
-    EXPECT_EQ(layer[0], 0x5A) << "the layer was not recomposed";
-    EXPECT_EQ(m.GetFade().direction, fade.direction);
-    EXPECT_EQ(m.GetFade().timerRunning, fade.timerRunning);
-    EXPECT_EQ(CountGdiObjects(), objects);
-}
-
-TEST(PollPower, AnyChangedByteRedraws) {
-    const PowerSample s = MakeSample(kAcOffline, 0, 57, 10260);
-    MeterUnderTest t(s);
-    CMainWin& m = t.meter();
-    m.PollPower();
-    for (int field = 0; field < 2; ++field) {
-        uint8_t* layer = const_cast<uint8_t*>(m.GetLayerBits());
-        layer[0] = 0x5A;
-        PowerSample changed = m.GetSnapshot();
-        if (field == 0) {
-            changed.reserved ^= 1;
-        } else {
-            changed.batteryFullLifeTime -= 1;
-        }
-        FakePower::sample = changed;
-        m.PollPower();
-        EXPECT_EQ(memcmp(&m.GetSnapshot(), &changed, sizeof(changed)), 0);
-        EXPECT_EQ(layer[0], 0) << "recomposed: the bottom-left corner is transparent";
-    }
-}
-
-TEST(PollPower, FailedReadKeepsTheFace) {
-    MeterUnderTest t(MakeSample(kAcOffline, 0, 57, 10260));
-    CMainWin& m = t.meter();
-    m.PollPower();
-    const PowerSample before = m.GetSnapshot();
-    uint8_t* layer = const_cast<uint8_t*>(m.GetLayerBits());
     layer[0] = 0x5A;
+    m.PollPower();
     FakePower::fail = true;
     m.PollPower();
     FakePower::fail = false;
-    EXPECT_EQ(memcmp(&m.GetSnapshot(), &before, sizeof(before)), 0);
+    EXPECT_EQ(m.GetFace().GetBitmap(), face) << "an unchanged or failed poll draws nothing";
     EXPECT_EQ(layer[0], 0x5A);
-}
-
-TEST(PollPower, LayerIsTheReductionOfFaceAndMask) {
-    MeterUnderTest t(MakeSample(kAcOnline, 1, 100, kUnknownTime));
-    CMainWin& m = t.meter();
-    m.PollPower();
-    std::vector<uint8_t> expected(kLayerBytes);
-    ReduceLayerReference(m.GetFace().GetRows(), m.GetMask().GetRows(), expected.data());
-    EXPECT_EQ(memcmp(expected.data(), m.GetLayerBits(), kLayerBytes), 0);
-    // A lit spot above the text: premultiplied light colour at the mask's alpha.
-    const uint8_t* p = m.GetLayerBits() + ((59 - 12) * 60 + 30) * 4;
-    EXPECT_EQ(p[0], 153);
-    EXPECT_EQ(p[1], 254);
-    EXPECT_EQ(p[2], 255);
-    EXPECT_EQ(p[3], 254);
-    // The corners are off the disc: fully transparent black.
-    for (int corner : {0, 59 * 4, (59 * 60) * 4, (59 * 60 + 59) * 4}) {
-        EXPECT_EQ(m.GetLayerBits()[corner + 3], 0);
-        EXPECT_EQ(m.GetLayerBits()[corner + 2], 0);
-    }
-}
-
-struct ColourCase {
-    uint8_t flag;
-    COLORREF fill;
-};
-
-class FaceTexts : public ::testing::TestWithParam<ColourCase> {};
-
-TEST_P(FaceTexts, FillColourFollowsTheBatteryFlag) {
-    const ColourCase c = GetParam();
-    MeterUnderTest t(MakeSample(kAcOffline, c.flag, 30, 4000));
-    CMainWin& m = t.meter();
-    m.PollPower();
-    const COLORREF fills[] = {RGB(0, 0, 160), RGB(160, 0, 37), RGB(255, 0, 0)};
-    int counts[3] = {0, 0, 0};
-    int white = 0;
-    for (int y = 0; y < 240; ++y) {
-        for (int x = 0; x < 240; ++x) {
-            const COLORREF f = SurfacePixel(m.GetFace(), x, y);
-            const COLORREF k = SurfacePixel(m.GetMask(), x, y);
-            for (int i = 0; i < 3; ++i) {
-                counts[i] += f == fills[i];
-            }
-            white += k == RGB(255, 255, 255);
-            if (k == kBlack) {
-                ASSERT_EQ(f, kBlack) << "colour where the mask is transparent, " << x << "," << y;
-            }
-        }
-    }
-    for (int i = 0; i < 3; ++i) {
-        if (fills[i] == c.fill) {
-            EXPECT_GT(counts[i], 200) << "flag " << int(c.flag);
-        } else {
-            EXPECT_EQ(counts[i], 0) << "flag " << int(c.flag) << " colour " << i;
-        }
-    }
-    EXPECT_GT(white, 2000);
-}
-
-INSTANTIATE_TEST_SUITE_P(Flags, FaceTexts,
-                         ::testing::Values(ColourCase{1, RGB(0, 0, 160)},
-                                           ColourCase{2, RGB(160, 0, 37)},
-                                           ColourCase{4, RGB(255, 0, 0)},
-                                           ColourCase{10, RGB(0, 0, 160)},
-                                           ColourCase{12, RGB(0, 0, 160)}));
-
-TEST(FaceTexts, LinesHangFromTheirTopsAndAreCentred) {
-    MeterUnderTest t(MakeSample(kAcOffline, 0, 0, kUnknownTime));  // thin crescent: text on black
-    CMainWin& m = t.meter();
-    m.PollPower();
-    int top = 240, bottom = -1, left = 240, right = -1;
-    for (int y = 0; y < 240; ++y) {
-        for (int x = 0; x < 240; ++x) {
-            if (SurfacePixel(m.GetMask(), x, y) == RGB(255, 255, 255)) {
-                top = y < top ? y : top;
-                bottom = y > bottom ? y : bottom;
-                left = x < left ? x : left;
-                right = x > right ? x : right;
-            }
-        }
-    }
-    // The outline reaches 4 pixels above the percentage's cell top at 68.
-    EXPECT_GE(top, 64);
-    EXPECT_LE(top, 80);
-    EXPECT_LT(bottom, 240);
-    EXPECT_GT(bottom, 150) << "the status line lies below the percentage";
-    EXPECT_NEAR((left + right) / 2.0, 120.0, 6.0);
-}
-
-TEST(PollPower, ManyRedrawsLeaveTheObjectCountFlat) {
-    MeterUnderTest t(MakeSample(kAcOffline, 0, 50, 3600));
-    CMainWin& m = t.meter();
-    m.PollPower();
-    const int objects = CountGdiObjects();
-    for (int i = 0; i < 300; ++i) {
-        FakePower::sample = MakeSample(kAcOffline, static_cast<uint8_t>(i % 5), i % 101,
-                                       static_cast<uint32_t>(i * 60));
-        m.PollPower();
-    }
+    EXPECT_EQ(m.GetFade().timerRunning, 0);
     EXPECT_EQ(CountGdiObjects(), objects);
+    for (int field = 0; field < 2; ++field) {
+        FakePower::sample.reserved ^= field == 0;
+        FakePower::sample.batteryFullLifeTime ^= field == 1;
+        m.PollPower();
+        t.FinishFade();
+        EXPECT_EQ(layer[0], 0) << "any other byte recomposes the layer";
+        EXPECT_EQ(memcmp(&m.GetSnapshot(), &FakePower::sample, 12), 0);
+        layer[0] = 0x5A;
+    }
+    FakePower::sample = MakeSample(kAcOffline, 0, 98, 7200);
+    m.PollPower();
+    EXPECT_EQ(t.FinishFade(), 21) << "unplugged, it comes back in steps of 10";
+    FakePower::sample = MakeSample(kAcOnline, 8, 60, kUnknownTime);
+    m.PollPower();
+    EXPECT_EQ(m.GetFade().timerRunning, 0) << "plugged in below 95 % it stays";
+}
+
+TEST(Meter, TheMoonOnTheMaskIsTheFaceInTheExactLightColour) {
+    MeterUnderTest t(kOnBattery);
+    CMainWin& m = t.meter();
+    for (int percent : {0, 7, 25, 48, 50, 52, 75, 100}) {
+        const FaceDescription d = DescribeSample(MakeSample(0, 0, uint8_t(percent), 60));
+        m.DrawMoon(d.phase, d.tilt);
+        int lit = 0;
+        for (int i = 0; i < 240 * 240; ++i) {
+            const int x = i % 240, y = i / 240;
+            const COLORREF f = SurfacePixel(m.GetFace(), x, y);
+            ASSERT_EQ(f, SurfacePixel(m.GetMask(), x, y)) << percent << "% " << x << "," << y;
+            ASSERT_TRUE(f == kLight || f == 0) << std::hex << f << " at " << x << "," << y;
+            ASSERT_TRUE(f == 0 || hypot(x - 119.5, y - 119.5) < 121) << "off the disc";
+            lit += f == kLight;
+        }
+        const double disc = kPi * 120 * 120;  // the lit share follows the phase
+        EXPECT_NEAR(lit, (1.0 + cos(d.phase)) / 2.0 * disc, 0.06 * disc) << percent << " %";
+        if (percent % 25 == 0 && percent % 100 != 0) {  // lit at the lower left
+            EXPECT_EQ(SurfacePixel(m.GetFace(), 40, 200), kLight) << percent << " %";
+            EXPECT_EQ(SurfacePixel(m.GetFace(), 200, 40), 0u) << percent << " %";
+        }
+    }
+    m.DrawMoon(std::nan(""), -0.5);
+    for (int i = 0; i < 240; i += 7) {
+        ASSERT_EQ(SurfacePixel(m.GetFace(), i, 239 - i), 0u) << "nothing honest to draw";
+    }
+}
+
+TEST(Meter, TheLayerIsTheReductionOfAFaceWithTextsInTheFlagsColour) {
+    for (int flag : {1, 2}) {                                              // 2: low
+        MeterUnderTest t(MakeSample(kAcOffline, uint8_t(flag), 0, 4000));  // texts on black
+        CMainWin& m = t.meter();
+        m.PollPower();
+        const COLORREF fill = flag == 2 ? RGB(160, 0, 37) : RGB(0, 0, 160);
+        int filled = 0, white = 0, top = 240, bottom = 0, left = 240, right = 0;
+        for (int i = 0; i < 240 * 240; ++i) {
+            const int x = i % 240, y = i / 240;
+            const COLORREF f = SurfacePixel(m.GetFace(), x, y), k = SurfacePixel(m.GetMask(), x, y);
+            ASSERT_TRUE(k != 0 || f == 0) << "colour where the mask is transparent";
+            filled += f == fill;
+            if (k == RGB(255, 255, 255)) {
+                ++white, top = std::min(top, y), bottom = y, left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+        EXPECT_GT(filled, 200) << "flag " << flag;
+        EXPECT_GT(white, 2000) << "the mask's texts are white";
+        EXPECT_NEAR(top, 75, 5) << "the percentage hangs from 68, the glyphs lower";
+        EXPECT_NEAR(bottom, 177, 5) << "the status line hangs from 132";
+        EXPECT_NEAR(left + right, 240, 12) << "centred";
+        std::vector<uint8_t> want(kLayerBytes);
+        ReduceLayer(m.GetFace().GetRows(), m.GetMask().GetRows(), want.data());
+        EXPECT_EQ(memcmp(want.data(), m.GetLayerBits(), kLayerBytes), 0) << "flag " << flag;
+    }
+    MeterUnderTest full(MakeSample(kAcOnline, 1, 100, kUnknownTime));
+    full.meter().PollPower();
+    // Above the texts of a full moon: the light colour, premultiplied by its coverage.
+    const uint8_t* p = full.meter().GetLayerBits() + ((59 - 12) * 60 + 30) * 4;
+    EXPECT_EQ(uint32_t(p[0] | p[1] << 8 | p[2] << 16 | p[3] << 24), 0xFEFFFE99u);
+}
+
+unsigned __stdcall AnswerErrorBox(void* text) {
+    for (int i = 0; i < 500; ++i, Sleep(10)) {
+        if (HWND box = FindWindowA("#32770", "Error")) {
+            GetDlgItemTextA(box, 0xFFFF, static_cast<char*>(text), 64);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            break;
+        }
+    }
+    return 0;
+}
+
+HBITMAP WINAPI RefuseDibSection(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD) {
+    return nullptr;
+}
+
+TEST(Meter, AFailedLayerShowsTheBoxAndEndsWithoutSaving) {
+    const std::string file = SettingsFilePath();
+    SHCreateDirectoryExA(nullptr, file.substr(0, file.rfind('\\')).c_str(), nullptr);
+    WritePrivateProfileStringA("WINDOW", "POSX", "77", file.c_str());
+    char text[64] = "";
+    HANDLE answerer = HANDLE(_beginthreadex(nullptr, 0, AnswerErrorBox, text, 0, nullptr));
+    CMainWin meter;
+    meter.SetPowerReader(FakePower::Read);
+    meter.SetDibSectionMaker(RefuseDibSection);
+    meter.Register(GetModuleHandleA(nullptr), "SorvaneTestMeter", nullptr, nullptr);
+    const int reads = FakePower::reads;
+    meter.Create(GetModuleHandleA(nullptr), GetDesktopWindow(), "", WS_POPUP | WS_SYSMENU, 0);
+    WaitForSingleObject(answerer, 5000);
+    CloseHandle(answerer);
+    EXPECT_STREQ(text, "Error on CreateDIBSection()");
+    EXPECT_EQ(FakePower::reads, reads) << "no sample after the failure";
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(meter.GetHwnd()); }, 3000)) << "it closes itself";
+    EXPECT_EQ(Setting(file, "POSX"), "77") << "the stored place survives";
+}
+
+TEST(Meter, TeardownFreesAllOnceAndSavesWhereTheFileBesideTheProgramSaid) {
+    const std::string file = SettingsFilePath(), product = file.substr(0, file.rfind('\\'));
+    char exe[MAX_PATH];
+    const std::string beside(exe, GetModuleFileNameA(nullptr, exe, sizeof(exe)));
+    const std::string fallback = beside.substr(0, beside.rfind('\\')) + "\\default.ini";
+    DeleteFileA(file.c_str());
+    RemoveDirectoryA(product.c_str());
+    RemoveDirectoryA(product.substr(0, product.rfind('\\')).c_str());  // a new user
+    WritePrivateProfileStringA("WINDOW", "POSX", "123", fallback.c_str());
+    WritePrivateProfileStringA("WINDOW", "POSY", "45", fallback.c_str());
+    FakeTray::adds = FakeTray::deletes = 0;
+    const int baseline = CountGdiObjects();
+    {
+        MeterUnderTest t(kOnBattery);
+        EXPECT_EQ(Place(t.hwnd()), std::make_pair(123L, 45L));
+        SendMessageA(t.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        EXPECT_EQ(FakeTray::adds, 2) << "added again after the shell restarted";
+        // Log-off: teardown and quit, while the window lives on...
+        SendMessageA(t.hwnd(), WM_QUERYENDSESSION, 0, 0);
+        MSG msg;
+        EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(FakeTray::deletes, 1);
+        // ...and a late tick must not touch what is gone.
+        SendMessageA(t.hwnd(), WM_TIMER, TIMER_FADE, 0);
+        SendMessageA(t.hwnd(), WM_TIMER, TIMER_POLL, 0);
+        EXPECT_EQ(Setting(file, "POSX") + "," + Setting(file, "POSY"), "123,45");
+        MoveWindow(t.hwnd(), 300, 300, 60, 60, FALSE);
+    }
+    EXPECT_EQ(Setting(file, "POSX"), "123") << "the destruction ran no second teardown";
+    EXPECT_EQ(FakeTray::deletes, 1);
+    EXPECT_EQ(CountGdiObjects(), baseline);
+    WritePrivateProfileStringA("WINDOW", "POSX", "333", fallback.c_str());
+    MeterUnderTest again(kOnBattery);
+    EXPECT_EQ(Place(again.hwnd()).first, 123) << "the user's file wins once there is one";
+    DeleteFileA(fallback.c_str());
+}
+
+int g_menusEnded = 0;
+void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    g_menusEnded += IsWindowVisible(FindWindowA("#32768", nullptr));
+    EndMenu();
+}
+
+TEST(Pointer, ARestingMouseHidesTheMeterUnlessClickedAndADragKeepsThePressedPoint) {
+    MeterUnderTest t(kOnBattery);
+    const FadeState& fade = t.meter().GetFade();
+    t.FinishFade();
+    MoveWindow(t.hwnd(), 400, 300, 60, 60, FALSE);
+    const auto arrive = [&] {  // the cursor comes to rest on the meter, which is told so
+        SetCursorPos(430, 330);
+        SendMessageA(t.hwnd(), WM_MOUSEMOVE, 0, At(30, 30));
+    };
+    arrive();
+    SendMessageA(t.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(30, 30));
+    SendMessageA(t.hwnd(), WM_LBUTTONUP, 0, At(30, 30));
+    PumpFor(600);
+    EXPECT_EQ(fade.alpha, 210) << "a left click within the delay cancels that hover";
+    arrive();  // the right button's menu runs the timers in its own loop; ended after the delay
+    SetTimer(nullptr, 0, 600, EndMenuNow);
+    SendMessageA(t.hwnd(), WM_RBUTTONUP, 0, At(30, 30));
+    EXPECT_EQ(g_menusEnded, 1) << "the menu was open all the while";
+    EXPECT_EQ(fade.alpha, 210) << "so does a right click";
+
+    TimerLog log;
+    arrive();
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(t.hwnd()); }, 3000, &log));
+    EXPECT_GE(log.first[TIMER_FADE - 100], 250u) << "the mouse must rest 300 ms first";
+    EXPECT_EQ(log.count[TIMER_FADE - 100], 11) << "the hover fade goes in steps of 20";
+    SetCursorPos(100, 100);
+    ASSERT_TRUE(PumpUntil([&] { return fade.alpha == 210; }, 3000)) << "the watch sees it go";
+    TimerLog after;
+    PumpFor(350, &after);
+    EXPECT_EQ(after.count[TIMER_HOVER_WATCH - 100], 0) << "the watch ends with the hover";
+
+    // A press during a hover fade-out, then a drag.
+    t.meter().FadeTo(kFadeOut, kFadeStepFast);
+    t.meter().FadeTick();
+    SendMessageA(t.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(20, 30));
+    EXPECT_EQ(std::make_pair(fade.direction, fade.step), std::make_pair(0, 10))
+        << "a press brings a fading meter back in steps of 10";
+    EXPECT_EQ(GetCapture(), t.hwnd());
+    SendMessageA(t.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, At(70, 10));
+    EXPECT_EQ(Place(t.hwnd()), std::make_pair(450L, 280L));
+    SendMessageA(t.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, At(-30, 30));  // left of the window
+    EXPECT_EQ(Place(t.hwnd()).first, 400);
+    SendMessageA(t.hwnd(), WM_LBUTTONUP, 0, At(-30, 30));
+    EXPECT_NE(GetCapture(), t.hwnd());
+    SendMessageA(t.hwnd(), WM_MOUSEMOVE, 0, At(10, 10));
+    EXPECT_EQ(Place(t.hwnd()).first, 400) << "after the release moves do not drag";
+    SendMessageA(t.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(20, 30));
+    ReleaseCapture();  // another window takes the mouse
+    SendMessageA(t.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, At(70, 10));
+    EXPECT_EQ(Place(t.hwnd()).first, 400) << "a lost capture ends the drag";
 }
 
 }  // namespace

@@ -1,180 +1,195 @@
+// The DIB surface, the window library and the About splash on real GDI and USER.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "about/aboutwin.h"
 #include "framework/window.h"
-#include "tests/support/gdi_census.h"
+#include "imaging/dibimage.h"
+#include "resources/resource.h"
 #include "tests/support/wine_support.h"
 
 namespace {
+
+// Every test here talks to the stand-in notification area; Wine's own takes seconds
+// to forget an icon.
+class FakeTrayEnvironment : public ::testing::Environment {
+    void SetUp() override { FakeTray::Install(); }
+};
+::testing::Environment* const g_tray = ::testing::AddGlobalTestEnvironment(new FakeTrayEnvironment);
+
+TEST(Surface, RealSectionsAreLaidOutAsTheRowsSayAndFillsSparePadding) {
+    const int cases[][3] = {{240, 240, 720}, {537, 96, 1612}, {1, 5, 4}};  // width, height, stride
+    for (const auto& c : cases) {
+        CDibImage image;
+        ASSERT_EQ(image.CreateDib(c[0], c[1], 24), 1);
+        memset(image.GetBits(), 0xAB, c[1] * c[2]);
+        uint8_t** rows = image.GetRows();
+        ASSERT_NE(rows, nullptr);
+        EXPECT_EQ(rows[0], image.GetBits() + (c[1] - 1) * c[2]) << "row 0 is the last in memory";
+        DIBSECTION section;
+        ASSERT_EQ(GetObjectA(image.GetBitmap(), sizeof(section), &section), int(sizeof(section)));
+        EXPECT_EQ(section.dsBm.bmWidthBytes, c[2]);
+        for (COLORREF colour : {RGB(255, 0, 0), RGB(0, 0, 0)}) {  // black takes a faster way
+            ASSERT_EQ(image.FillColor(colour), 1);
+            const uint8_t* last = rows[c[1] - 1] + 3 * (c[0] - 1);
+            EXPECT_EQ(RGB(last[2], last[1], last[0]), colour) << "stored as blue, green, red";
+            EXPECT_EQ(GetPixel(image.GetMemDC(), c[0] - 1, 0), colour) << "what GDI sees";
+            if (c[2] > 3 * c[0]) {
+                EXPECT_EQ(rows[0][c[2] - 1], 0xAB) << "the byte after a row";
+            }
+        }
+    }
+}
+
+TEST(Surface, EachObjectIsFreedOnceAndFailuresSayWhy) {
+    const int baseline = CountGdiObjects();
+    {
+        CDibImage image, target;
+        ASSERT_TRUE(image.CreateDib(4, 4, 24) && image.CreateDib(4, 4, 24));
+        EXPECT_EQ(CountGdiObjects(), baseline + 2) << "one section and one DC, not two of each";
+        ASSERT_TRUE(target.CreateDib(8, 8, 24));
+        image.FillColor(RGB(1, 2, 3));
+        target.FillColor(RGB(9, 9, 9));
+        EXPECT_EQ(image.Draw(target.GetMemDC(), 2, 3), 1);
+        EXPECT_EQ(std::make_pair(SurfacePixel(target, 5, 6), SurfacePixel(target, 6, 6)),
+                  std::make_pair(RGB(1, 2, 3), RGB(9, 9, 9)))
+            << "drawn at 2, 3";
+        EXPECT_EQ(image.Draw(HDC(0x1234), 0, 0), 0);
+        EXPECT_EQ(image.GetStatus(), CDibImage::kTransferFailed);
+        EXPECT_EQ(image.Release() + image.Release(), 2);
+        EXPECT_EQ(image.Draw(target.GetMemDC(), 0, 0), 0);
+        EXPECT_EQ(image.GetStatus(), CDibImage::kNoImage);
+        EXPECT_EQ(image.FillColor(0), 0) << "no rows, no writes";
+    }
+    EXPECT_EQ(CountGdiObjects(), baseline);
+}
 
 // Records what reaches the object's handler.
 class RecordingWindow : public Cwindow {
 public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         seen.push_back(message);
-        if (message == WM_CREATE) {
-            handleAtCreate = GetHwnd();
-        }
-        return Cwindow::WindowProc(message, wParam, lParam);
+        handleAtCreate = message == WM_CREATE ? GetHwnd() : handleAtCreate;
+        return base ? Cwindow::WindowProc(message, wParam, lParam)
+                    : DefWindowProcA(GetHwnd(), message, wParam, lParam);
     }
     std::vector<UINT> seen;
     HWND handleAtCreate = nullptr;
-};
-
-// A handler that does not call the base: its WM_DESTROY must not end the loop.
-class SilentWindow : public Cwindow {
-public:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        return DefWindowProcA(GetHwnd(), message, wParam, lParam);
-    }
+    bool base = true;
 };
 
 // Static storage: in a 64-bit process the object lives above 4 GB, so a pointer
-// squeezed into 32 bits anywhere on the way would lose it.
-RecordingWindow g_recorder;
+// squeezed into 32 bits on the way would lose it.
+RecordingWindow g_window;
 
-bool QuitPosted() {
-    MSG msg;
-    return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
-}
-
-TEST(Window, MessagesBeforeCreateNeverReachTheObject) {
+TEST(Window, MessagesReachTheObjectFromCreateOnAndOnlyTheBaseQuits) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    ASSERT_EQ(g_recorder.Register(instance, "SorvaneTestRecorder", nullptr, nullptr), 0);
-    EXPECT_EQ(g_recorder.Register(instance, "SorvaneTestRecorder", nullptr, nullptr), -1)
-        << "a class registers once";
-    g_recorder.Create(instance, nullptr, "rec", WS_POPUP, 0);
-    ASSERT_NE(g_recorder.GetHwnd(), nullptr);
-    ASSERT_FALSE(g_recorder.seen.empty());
-    EXPECT_EQ(g_recorder.seen.front(), static_cast<UINT>(WM_CREATE))
-        << "WM_NCCREATE and friends go to the default handler";
-    EXPECT_EQ(g_recorder.handleAtCreate, g_recorder.GetHwnd());
-    EXPECT_EQ(GetWindowLongPtrA(g_recorder.GetHwnd(), GWLP_USERDATA),
-              reinterpret_cast<LONG_PTR>(&g_recorder));
-    EXPECT_EQ(g_recorder.GetInstance(), instance);
-
-    DestroyWindow(g_recorder.GetHwnd());
-    EXPECT_TRUE(QuitPosted()) << "the base handler ends the loop on WM_DESTROY";
+    EXPECT_EQ(g_window.Register(instance, std::string(256, 'b').c_str(), nullptr, nullptr), -1);
+    EXPECT_STREQ(g_window.GetClassName(), "") << "a name that does not fit is not copied";
+    ASSERT_EQ(g_window.Register(instance, std::string(255, 'a').c_str(), nullptr, nullptr), 0);
+    EXPECT_EQ(g_window.Register(instance, std::string(255, 'a').c_str(), nullptr, nullptr), -1);
+    for (bool base : {true, false}) {
+        g_window.seen.clear();
+        g_window.base = base;
+        g_window.Create(instance, nullptr, "routed", WS_POPUP, 0);
+        ASSERT_FALSE(g_window.seen.empty());
+        EXPECT_EQ(g_window.seen.front(), UINT(WM_CREATE)) << "WM_NCCREATE goes to the default";
+        EXPECT_EQ(g_window.handleAtCreate, g_window.GetHwnd());
+        DestroyWindow(g_window.GetHwnd());
+        MSG msg;
+        EXPECT_EQ(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0, base)
+            << "WM_DESTROY ends the loop only through the base";
+    }
 }
 
-TEST(Window, DerivedHandlerWithoutTheBaseDoesNotQuit) {
-    SilentWindow w;
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    w.Register(instance, "SorvaneTestSilent", nullptr, nullptr);
-    w.Create(instance, nullptr, "silent", WS_POPUP, 0);
-    ASSERT_NE(w.GetHwnd(), nullptr);
-    DestroyWindow(w.GetHwnd());
-    EXPECT_FALSE(QuitPosted());
-}
-
-TEST(Window, ClassNamesThatDoNotFitAreRefused) {
+TEST(Window, APartialPaintCopiesItsOwnRectangleAndTheBufferHasOneOwner) {
+    const int baseline = CountGdiObjects();
     Cwindow w;
-    const std::string longest(255, 'a');
-    const std::string tooLong(256, 'b');
-    EXPECT_EQ(w.Register(GetModuleHandleA(nullptr), tooLong.c_str(), nullptr, nullptr), -1);
-    EXPECT_STREQ(w.GetClassName(), "");
-    w.Register(GetModuleHandleA(nullptr), longest.c_str(), nullptr, nullptr);
-    EXPECT_EQ(std::string(w.GetClassName()), longest);
-}
-
-TEST(Window, PartialInvalidationRepaintsOnlyThatRectangle) {
-    Cwindow w;
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    w.Register(instance, "SorvaneTestPaint", nullptr, nullptr);
-    w.Create(instance, nullptr, "paint", WS_POPUP, 0);
-    ASSERT_NE(w.GetHwnd(), nullptr);
+    w.Register(GetModuleHandleA(nullptr), "SorvaneTestPaint", nullptr, nullptr);
+    w.Create(GetModuleHandleA(nullptr), nullptr, "paint", WS_POPUP, 0);
     w.SetSize(40, 30);
-    w.MoveTo(200, 200);
+    w.CreateBackBufferForWindow();
     ASSERT_EQ(w.CreateBackBufferForWindow(), 0);
-    EXPECT_EQ(w.GetBackWidth(), 40);
-    EXPECT_EQ(w.GetBackHeight(), 30);
+    EXPECT_EQ(CountGdiObjects(), baseline + 2) << "a second back buffer replaces the first";
     w.Show(SW_SHOWNOACTIVATE);
     PumpFor(50);
-
-    HDC back = w.GetBackDC();
-    EXPECT_EQ(GetPixel(back, 39, 29), RGB(255, 255, 255)) << "a new back buffer is white";
-    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-    RECT all = {0, 0, 40, 30};
-    FillRect(back, &all, red);
-    DeleteObject(red);
-
+    const auto pattern = [](int x, int y) { return RGB(6 * x, 8 * y, 100); };
+    for (int i = 0; i < 40 * 30; ++i) {
+        SetPixelV(w.GetBackDC(), i % 40, i / 40, pattern(i % 40, i / 40));
+    }
     RECT part = {10, 5, 20, 15};
     InvalidateRect(w.GetHwnd(), &part, FALSE);
     UpdateWindow(w.GetHwnd());
     HDC dc = GetDC(w.GetHwnd());
-    EXPECT_EQ(GetPixel(dc, 10, 5), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(dc, 19, 14), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(dc, 20, 14), RGB(255, 255, 255)) << "right edge excluded";
-    EXPECT_EQ(GetPixel(dc, 9, 5), RGB(255, 255, 255));
-    EXPECT_EQ(GetPixel(dc, 30, 25), RGB(255, 255, 255));
+    const int probes[][3] = {{10, 5, 1},  {19, 14, 1}, {15, 9, 1},
+                             {20, 14, 0}, {9, 5, 0},   {30, 25, 0}};
+    for (const auto& p : probes) {
+        EXPECT_EQ(GetPixel(dc, p[0], p[1]), p[2] ? pattern(p[0], p[1]) : RGB(255, 255, 255))
+            << p[0] << "," << p[1];
+    }
     ReleaseDC(w.GetHwnd(), dc);
     w.Destroy();
-    DropQuit();
+    MSG msg;
+    PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    EXPECT_EQ(CountGdiObjects(), baseline);
 }
 
-TEST(Window, DestroyOfADeadWindowOnlyFreesAndClears) {
-    Cwindow w;
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    w.Register(instance, "SorvaneTestDead", nullptr, nullptr);
-    const int before = CountGdiObjects();
-    w.Create(instance, nullptr, "dead", WS_POPUP, 0);
-    w.SetSize(10, 10);
-    w.CreateBackBufferForWindow();
-    EXPECT_EQ(CountGdiObjects(), before + 2) << "memory DC and bitmap";
-    w.CreateBackBufferForWindow();
-    EXPECT_EQ(CountGdiObjects(), before + 2) << "a second back buffer replaces the first";
-    HWND gone = w.GetHwnd();
-    DestroyWindow(gone);
-    DropQuit();
-    w.Destroy();
-    EXPECT_EQ(w.GetHwnd(), nullptr);
-    EXPECT_EQ(w.GetBackDC(), nullptr);
-    EXPECT_EQ(CountGdiObjects(), before);
-    w.Destroy();
-    w.Paint();  // no back buffer, no window: nothing to do
+HWND About() { return TheAboutWindow().GetHwnd(); }
+
+int Alpha() {
+    BYTE value = 0;
+    DWORD flags = 0;
+    COLORREF key = 0;
+    GetLayeredWindowAttributes(About(), &key, &value, &flags);
+    EXPECT_EQ(key, RGB(255, 0, 255));
+    EXPECT_EQ(flags, DWORD(LWA_COLORKEY | LWA_ALPHA));
+    return value;
 }
 
-TEST(Window, DestroyedObjectCanCreateAgain) {
-    Cwindow w;
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    w.Register(instance, "SorvaneTestAgain", nullptr, nullptr);
-    w.Create(instance, nullptr, "again", WS_POPUP, 0);
-    HWND first = w.GetHwnd();
-    w.Destroy();
-    DropQuit();
-    EXPECT_FALSE(IsWindow(first));
-    EXPECT_EQ(w.Register(instance, "SorvaneTestAgain", nullptr, nullptr), -1);
-    w.Create(instance, nullptr, "again", WS_POPUP, 0);
-    EXPECT_TRUE(IsWindow(w.GetHwnd()));
-    w.Destroy();
-    DropQuit();
-}
+TEST(About, OpensOnceAndFadesInAndOutEvenWhenClosedEarly) {
+    const auto tick = [](WPARAM id) { SendMessageA(About(), WM_TIMER, id, 0); };
+    const HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
+    OpenAboutWindow(owner);
+    const HWND first = About();
+    ASSERT_TRUE(first && IsWindowVisible(first));
+    EXPECT_EQ(GetWindow(first, GW_OWNER), owner);
+    EXPECT_EQ(GetWindowLongPtrA(first, GWL_EXSTYLE) & 0x08080000, 0x08080000);
+    EXPECT_EQ(GetPixel(TheAboutWindow().GetBackDC(), 0, 0), RGB(255, 0, 255)) << "the picture";
+    EXPECT_EQ(Alpha(), 30);
+    int ticks = 0;
+    for (; Alpha() < 210 && ticks < 20; ++ticks) {
+        tick(TIMER_ABOUT_FADE_IN);
+        OpenAboutWindow(owner);
+        EXPECT_EQ(About(), first) << "a second About does nothing";
+    }
+    EXPECT_EQ(ticks, 9);
+    tick(TIMER_ABOUT_FADE_IN);
+    EXPECT_EQ(Alpha(), 210);
+    SendMessageA(About(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, About(), WM_CLOSE, WM_CLOSE, PM_REMOVE)) << "a click closes";
+    EXPECT_EQ(DispatchMessageA(&msg), 0);
+    int last = -1;
+    for (ticks = 0; About() && ticks < 20; ++ticks) {
+        last = Alpha();
+        tick(TIMER_ABOUT_FADE_OUT);
+    }
+    EXPECT_EQ(ticks, 11);
+    EXPECT_EQ(last, 10) << "the tick that applies 0 destroys the window";
 
-TEST(EditWindow, PlacementOperations) {
-    Cwindow w;
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    w.Register(instance, "SorvaneTestPlace", nullptr, nullptr);
-    w.Create(instance, nullptr, "place", WS_POPUP, 0);
-    w.SetSize(537, 96);
-    w.CenterOnDesktop();
-    RECT r;
-    GetWindowRect(w.GetHwnd(), &r);
-    RECT d;
-    GetWindowRect(GetDesktopWindow(), &d);
-    EXPECT_EQ(r.left, (d.left + d.right) / 2 - 268);
-    EXPECT_EQ(r.top, (d.bottom - d.top) / 2 - 48);
-    w.MoveBy(0, -50);
-    GetWindowRect(w.GetHwnd(), &r);
-    EXPECT_EQ(r.top, (d.bottom - d.top) / 2 - 98);
-    EXPECT_EQ(r.right - r.left, 537) << "moving keeps the size";
-    w.SetTopmost(true);
-    EXPECT_TRUE(GetWindowLongPtrA(w.GetHwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    w.SetTopmost(false);
-    EXPECT_FALSE(GetWindowLongPtrA(w.GetHwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    w.Destroy();
-    DropQuit();
+    OpenAboutWindow(owner);
+    ASSERT_NE(About(), nullptr) << "it opens again";
+    tick(TIMER_ABOUT_FADE_IN);
+    tick(TIMER_ABOUT_FADE_IN);
+    EXPECT_EQ(SendMessageA(About(), WM_CLOSE, 0, 0), 0);
+    ASSERT_NE(About(), nullptr) << "a close only starts the fade-out";
+    EXPECT_TRUE(PumpUntil([] { return About() == nullptr; }, 3000))
+        << "a fade-in left running would undo every step";
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    DestroyWindow(owner);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@ SORVANE_PACKAGES=(
     cmake g++ make googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     binutils-mingw-w64-x86-64 wine wine64 xvfb xauth fonts-liberation2 xdotool imagemagick x11-xserver-utils
+    x11-apps
     util-linux
 )
 
@@ -51,7 +52,8 @@ sorvane_build() {
 sorvane_wine_env() {
     export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$SORVANE_BUILD/wine/prefix}"
     export WINEDEBUG="${WINEDEBUG:--all}"
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # A crash ends the process instead of waiting for a debugger nobody attends.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
     export WINEARCH=win64
 }
 

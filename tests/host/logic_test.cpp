@@ -1,0 +1,285 @@
+// The program's logic without Windows: what a power sample shows, the moon's shapes,
+// the reduction into the layer, the fades and hover, and where the meter goes.
+#include <gtest/gtest.h>
+
+#include <limits.h>
+#include <math.h>
+#include <random>
+#include <string.h>
+#include <utility>
+#include <vector>
+
+#include "imaging/dib_layout.h"
+#include "mainwin/fade_state.h"
+#include "mainwin/pointer_state.h"
+#include "meter/moon_geometry.h"
+#include "settings/position_rules.h"
+#include "tests/support/reference_reduce.h"
+#include "tests/support/sample_maker.h"
+
+namespace {
+
+TEST(Sample, TextsColourAndAnglesOfTheFace) {
+    struct Case {
+        PowerSample sample;
+        const char* percent;
+        const char* status;
+        uint32_t colour;
+        double lit, tilt;  // phase = pi - pi * lit / 100
+    };
+    const Case cases[] = {
+        {MakeSample(0, 1, 57, 10260), "57%", "02:51", kNormalColour, 57, -0.564},
+        {MakeSample(0, 2, 30, 0), "30%", "00:00", kLowColour, 30, -0.78},
+        {MakeSample(0, 4, 5, 59), "5%", "00:00", kCriticalColour, 7, -0.98},
+        {MakeSample(0, 10, 60, 3599), "60%", "00:59", kNormalColour, 60, -0.54},
+        {MakeSample(0, 0, 0, 360000), "0%", "100:00", kNormalColour, 7, -1.02},
+        {MakeSample(0, 0, 100, kUnknownTime), "100%", "--:--", kNormalColour, 100, -0.22},
+        {MakeSample(1, 8, 60, 7200), "60%", "Online", kNormalColour, 60, -0.54},
+        {MakeSample(255, 0, 60, 7200), "60%", "02:00", kNormalColour, 60, -0.54},
+        {MakeSample(1, 128, 255, kUnknownTime), "100%", "Online", kNormalColour, 100, -0.22},
+        {MakeSample(0, 255, 101, 60), "100%", "00:01", kNormalColour, 100, -0.22},
+        {MakeSample(0, 1, 200, 60), "100%", "00:01", kNormalColour, 100, -0.22},
+    };
+    for (const Case& c : cases) {
+        const FaceDescription d = DescribeSample(c.sample);
+        const int p = c.sample.batteryLifePercent;
+        EXPECT_STREQ(d.percentText, c.percent) << p;
+        EXPECT_STREQ(d.statusText, c.status) << p;
+        EXPECT_EQ(d.stateColour, c.colour) << p;
+        EXPECT_DOUBLE_EQ(d.phase, kPi - c.lit / 100.0 * kPi) << p;
+        EXPECT_NEAR(d.tilt, c.tilt, 1e-12) << p;
+    }
+}
+
+TEST(Sample, TheTwoFadeRules) {
+    // Unplugged: mains before, battery now. Full: on mains at 95 % or more, the raw
+    // byte, so an unknown charge counts as full.
+    const int unplug[][3] = {{1, 0, 1}, {255, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 255, 0}};
+    const int full[][3] = {{1, 95, 1}, {1, 94, 0}, {1, 255, 1}, {0, 100, 0}, {255, 100, 0}};
+    const auto at = [](int ac, int percent) {
+        return MakeSample(uint8_t(ac), 0, uint8_t(percent), 0);
+    };
+    for (int i = 0; i < 5; ++i) {
+        const int *u = unplug[i], *f = full[i];
+        EXPECT_EQ(UnplugRule(at(u[0], 50), at(u[1], 50)), u[2] == 1) << u[0] << " -> " << u[1];
+        EXPECT_EQ(FullChargeRule(at(f[0], f[1])), f[2] == 1) << "AC " << f[0] << " at " << f[1];
+    }
+}
+
+MoonPlan PlanAt(int percent) {
+    const FaceDescription d = DescribeSample(MakeSample(0, 0, uint8_t(percent), 0));
+    return PlanMoon(d.phase, d.tilt);
+}
+
+// The integer shapes handed to GDI where the way of drawing changes: the crescent
+// adds 0.5 before it truncates, the polygon truncates the poles before centring.
+TEST(Moon, WaysAndShapesAroundTheEdges) {
+    const struct {
+        int percent;
+        MoonWay way;
+        std::vector<int> shape;  // the ellipse's box, or the polygon's points
+    } cases[] = {
+        {0, MoonWay::kCrescent, {1, -2, 242, 238}},
+        {7, MoonWay::kCrescent, {2, -1, 242, 238}},
+        {48, MoonWay::kCrescent, {-73, -1404, 1845, 514}},
+        {49, MoonWay::kStraight, {50, 23, 190, 217, 240, 217, 240, 0, 50, 0}},
+        {50, MoonWay::kStraight, {51, 23, 189, 217, 240, 217, 240, 0, 51, 0}},
+        {51, MoonWay::kStraight, {52, 22, 188, 218, 240, 218, 240, 0, 52, 0}},
+        {52, MoonWay::kGibbous, {-1622, -298, 295, 1619}},
+        {100, MoonWay::kGibbous, {0, 0, 240, 240}},
+    };
+    for (const auto& c : cases) {
+        const MoonPlan p = PlanAt(c.percent);
+        const MoonPoint* v = p.polygon;
+        const std::vector<int> shape =
+            p.way == MoonWay::kStraight ? std::vector<int>{v[0].x, v[0].y, v[1].x, v[1].y, v[2].x,
+                                                           v[2].y, v[3].x, v[3].y, v[4].x, v[4].y}
+                                        : std::vector<int>{p.left, p.top, p.right, p.bottom};
+        EXPECT_EQ(p.way, c.way) << c.percent << " %";
+        EXPECT_EQ(shape, c.shape) << c.percent << " %";
+    }
+    // Nothing that is not a number reaches an integer; an upright half moon's three
+    // points are in a line, and its circle has no centre.
+    const double nan = std::nan("");
+    EXPECT_EQ(PlanMoon(nan, -0.5).way, MoonWay::kUnlit);
+    EXPECT_EQ(PlanMoon(1.0, nan).way, MoonWay::kUnlit);
+    EXPECT_EQ(PlanMoon(1.0, INFINITY).way, MoonWay::kUnlit);
+    EXPECT_EQ(PlanMoon(kHalfPi, 0.0).polygon[0].x, 120);
+}
+
+// A bottom-up 240 x 240 picture with its top-down row table, as the DIB sections are.
+struct Picture {
+    std::vector<uint8_t> bytes = std::vector<uint8_t>(720 * 240);
+    std::vector<uint8_t*> rows = std::vector<uint8_t*>(240);
+    Picture() {
+        for (int y = 0; y < 240; ++y) {
+            rows[y] = DibRowAddress(bytes.data(), 240, 720, y);
+        }
+    }
+    uint8_t* At(int x, int y) { return rows[y] + 3 * x; }
+};
+
+TEST(Pixels, TheReductionIsThePlainMeanOfEachBlock) {
+    Picture face, mask;
+    std::vector<uint8_t> fast(kLayerBytes), plain(kLayerBytes);
+    // Anchors of the reference itself: the top row of the window is stored last,
+    // the mean truncates, and only the mask's green becomes alpha.
+    for (int i = 0; i < 16; ++i) {
+        uint8_t* f = face.At(i % 4, i / 4);
+        f[0] = 10, f[1] = 20, f[2] = 30;
+        mask.At(i % 4, i / 4)[0] = mask.At(i % 4, i / 4)[2] = 255;
+    }
+    mask.At(2, 1)[1] = face.At(239, 239)[0] = 255;
+    ReduceLayerReference(face.rows.data(), mask.rows.data(), plain.data());
+    const uint8_t* topLeft = &plain[59 * 60 * 4];
+    EXPECT_EQ(uint32_t(topLeft[0] | topLeft[1] << 8 | topLeft[2] << 16 | topLeft[3] << 24),
+              0x0F1E140Au);
+    EXPECT_EQ(plain[59 * 4], 15) << "the bottom right block";
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 4; ++round) {
+        ReduceLayer(face.rows.data(), mask.rows.data(), fast.data());
+        ReduceLayerReference(face.rows.data(), mask.rows.data(), plain.data());
+        ASSERT_EQ(memcmp(fast.data(), plain.data(), kLayerBytes), 0) << "round " << round;
+        for (size_t i = 0; i < face.bytes.size(); ++i) {  // then noise
+            face.bytes[i] = uint8_t(random()), mask.bytes[i] = uint8_t(random());
+        }
+    }
+}
+
+std::vector<int> Steps(int from, int to, int step) {
+    std::vector<int> v;
+    for (int a = from; step > 0 ? a < to : a > to; a += step) {
+        v.push_back(a);
+    }
+    v.push_back(to);
+    return v;
+}
+
+TEST(Fade, TicksAndAlphasFromEachStart) {
+    struct Case {
+        int alpha, lastApplied, show, step, ticks;
+        std::vector<int> applied;  // what reaches the window, hidden exactly at 0
+    };
+    const Case cases[] = {
+        {0, 0, kFadeIn, 10, 21, Steps(10, 210, 10)},
+        {0, 0, kFadeIn, 20, 11, Steps(20, 210, 20)},
+        {210, 210, kFadeOut, 10, 22, Steps(200, 0, -10)},  // exactly 0 takes a tick more
+        {210, 210, kFadeOut, 20, 11, Steps(190, 0, -20)},
+        {210, 210, kFadeIn, 10, 1, {}},  // already there: the window is left alone
+        {0, 0, kFadeOut, 10, 1, {}},
+        {0, -1, kFadeOut, 10, 1, {0}},  // the first tick of all reaches the window
+    };
+    for (const Case& c : cases) {
+        FadeState s;
+        s.alpha = c.alpha, s.lastApplied = c.lastApplied;
+        ASSERT_TRUE(RequestFade(s, c.show, c.step)) << "an idle fade starts its timer";
+        std::vector<int> applied;
+        int ticks = 0;
+        for (; s.timerRunning && ticks < 100; ++ticks) {
+            const FadeOutcome tick = AdvanceFade(s);
+            EXPECT_EQ(tick.stopTimer, s.timerRunning == 0);
+            if (tick.apply) {
+                EXPECT_EQ(tick.visible, s.alpha > 0) << "shown above 0, hidden at 0";
+                applied.push_back(s.alpha);
+            }
+        }
+        EXPECT_EQ(applied, c.applied) << c.alpha << " step " << c.step;
+        EXPECT_EQ(ticks, c.ticks) << c.alpha << " step " << c.step;
+    }
+    FadeState s;  // a request turns a running fade around where it is
+    s.alpha = s.lastApplied = 100, s.direction = 1, s.timerRunning = 1;
+    EXPECT_FALSE(RequestFade(s, kFadeIn, 20)) << "the running timer is not started again";
+    AdvanceFade(s);
+    EXPECT_EQ(s.alpha, 120);
+}
+
+TEST(Pointer, TheHoverDelayRunsOnceAndTheBoxHasOddEdges) {
+    PointerState s;
+    EXPECT_TRUE(HoverMouseMove(s));
+    EXPECT_FALSE(HoverMouseMove(s)) << "moves during the delay do not restart it";
+    EXPECT_EQ(HoverDelayElapsed(s, false), HoverDelayOutcome::kNothing) << "the mouse went";
+    // One column right of the window counts, its top row does not.
+    const int box[][3] = {{0, 1, 1}, {60, 59, 1}, {0, 0, 0}, {61, 30, 0}, {-1, 30, 0}, {30, 60, 0}};
+    for (const auto& b : box) {
+        EXPECT_EQ(InHoverBox(b[0], b[1]), b[2] == 1) << b[0] << "," << b[1];
+    }
+}
+
+TEST(Position, EachCoordinateStaysInTheWorkAreaOfOneMonitor) {
+    const WorkArea screen = {0, 0, 1024, 768}, left = {60, 0, 1024, 768}, top = {0, 40, 1024, 768};
+    const WorkArea huge = {INT_MIN + 1, INT_MIN + 1, INT_MAX - 1, INT_MAX - 1};
+    struct Case {
+        const char *x, *y;
+        WorkArea area;
+        int wantX, wantY;
+    };
+    // "-0" is not set but "0" is, the edges are inside, the work area is not the
+    // screen, numbers are read as atoi reads them but do not overflow.
+    const Case cases[] = {
+        {"-0", "-0", screen, 939, 25},      {"0", "0", screen, 0, 0},
+        {"5000", "200", screen, 939, 200},  {"100", "-3", screen, 100, 25},
+        {"1024", "768", screen, 1024, 768}, {"1025", "769", screen, 939, 25},
+        {"0", "100", left, 939, 100},       {"60", "10", top, 60, 65},
+        {"-0 ", "-00", screen, 0, 0},       {"abc", "12abc", screen, 0, 12},
+    };
+    for (const Case& c : cases) {
+        const Position p = ResolvePosition(c.x, c.y, c.area, &c.area, 1);
+        EXPECT_EQ(std::make_pair(p.x, p.y), std::make_pair(c.wantX, c.wantY)) << c.x << "," << c.y;
+    }
+    const Position far = ResolvePosition("99999999999", "-99999999999", huge, &huge, 1);
+    EXPECT_EQ(std::make_pair(far.x, far.y), std::make_pair(INT_MAX - 86, INT_MIN + 26));
+    EXPECT_EQ(ParseStoredInt("-99999999999999999999"), INT_MIN);
+    EXPECT_EQ(ParseStoredInt("2147483648"), INT_MAX);
+}
+
+TEST(Position, APlaceOnAnyMonitorIsKeptWhole) {
+    const WorkArea primary = {0, 0, 1920, 1040}, right = {1920, 0, 3200, 1024};
+    const WorkArea shortRight = {1920, 0, 3200, 720}, left = {-1280, 0, 0, 984};
+    const WorkArea above = {0, -1080, 1920, -40};
+    struct Case {
+        WorkArea second;
+        int monitors;  // 1: the docked screen is gone
+        const char *x, *y;
+        int wantX, wantY;
+    };
+    const Case cases[] = {
+        {right, 2, "2500", "500", 2500, 500},      {left, 2, "-900", "300", -900, 300},
+        {above, 2, "300", "-700", 300, -700},      {right, 2, "3200", "1024", 3200, 1024},
+        {shortRight, 2, "2500", "900", 1835, 900},  // below the short screen: on none
+        {right, 1, "2500", "500", 1835, 500},      {right, 2, "-0", "500", 1835, 500},
+    };
+    for (const Case& c : cases) {
+        const WorkArea monitors[] = {primary, c.second};
+        const Position p = ResolvePosition(c.x, c.y, primary, monitors, c.monitors);
+        EXPECT_EQ(std::make_pair(p.x, p.y), std::make_pair(c.wantX, c.wantY)) << c.x << "," << c.y;
+    }
+    const Position d = DefaultPosition(WorkArea{-1280, 40, 0, 1024});
+    EXPECT_EQ(std::make_pair(d.x, d.y), std::make_pair(-85, 65));
+}
+
+// Shift-JIS: 0x81..0x9F and 0xE0..0xFC lead a two-byte character whose second byte
+// may be a backslash (0x5C).
+bool ShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool NoLead(unsigned char) { return false; }
+
+TEST(Position, ThePathCutSkipsTrailBytesAndKeepsTheSeparator) {
+    const struct {
+        const char* in;
+        LeadBytePredicate lead;
+        const char* out;
+    } cases[] = {
+        {"C:\\Program Files\\Sorvane\\meter.exe", NoLead, "C:\\Program Files\\Sorvane\\"},
+        {"meter.exe", NoLead, ""},
+        {"C:\\\x95\x5C.exe", ShiftJisLead, "C:\\"},  // "\x95\x5C" is one character
+        {"C:\\\x95\x5C.exe", NoLead, "C:\\\x95\\"},
+        {"C:\\a\x95", ShiftJisLead, "C:\\"},  // a last lead byte keeps the terminator
+    };
+    for (const auto& c : cases) {
+        char buffer[64];
+        strcpy(buffer, c.in);
+        TruncateAfterLastChar(buffer, '\\', c.lead);
+        EXPECT_STREQ(buffer, c.out) << c.in;
+    }
+}
+
+}  // namespace
