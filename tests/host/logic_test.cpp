@@ -221,6 +221,7 @@ TEST(Position, EachCoordinateStaysInTheWorkAreaOfOneMonitor) {
         {"1024", "768", screen, 1024, 768}, {"1025", "769", screen, 939, 25},
         {"0", "100", left, 939, 100},       {"60", "10", top, 60, 65},
         {"-0 ", "-00", screen, 0, 0},       {"abc", "12abc", screen, 0, 12},
+        {"1024", "5000", screen, 1024, 25}, {"5000", "-00", screen, 939, 0},  // per coordinate
     };
     for (const Case& c : cases) {
         const Position p = ResolvePosition(c.x, c.y, c.area, &c.area, 1);
