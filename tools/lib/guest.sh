@@ -87,7 +87,7 @@ guest_step() {
     shift
     guest_log "$what"
     "$@" >>"$guest_build_log" 2>&1 && return 0
-    tail -n 25 "$guest_build_log" >&"$guest_err"
+    tail -n 25 "$guest_build_log" | sed 's/^/guest: /' >&"$guest_err"
     guest_die "$what failed; the whole log: $guest_build_log"
 }
 
@@ -165,12 +165,16 @@ guest_make_prefix() {
     [ $? -le 1 ]
 }
 
-# Refuses to delete a tree that still has something mounted inside it.
+# Mounts inside a tree: a build that was killed leaves its chroot's behind.
+guest_mounts_in() {
+    awk -v d="$1" '$2 == d || index($2, d "/") == 1 { print $2 }' /proc/self/mounts
+}
+
+# Unmounts what a killed build left, and never deletes through a mount.
 guest_remove_tree() {
     [ -e "$1" ] || return 0
-    if awk -v d="$1" '$2 == d || index($2, d "/") == 1 { found = 1 } END { exit !found }' /proc/self/mounts; then
-        guest_die "$1 still has mounts inside; unmount them first"
-    fi
+    guest_mounts_in "$1" | sort -r | xargs -r -n1 umount
+    [ -z "$(guest_mounts_in "$1")" ] || guest_die "$1 still has mounts inside that cannot be unmounted"
     rm -rf "$1"
 }
 
@@ -267,7 +271,7 @@ guest_boot() {
 
 guest_tell_console() {
     echo "guest: the console's last lines:" >&"$guest_err"
-    tail -n 30 "$1" >&"$guest_err"
+    tail -n 30 "$1" | sed 's/^/guest: /' >&"$guest_err"
 }
 
 # guest_run DIR COMMAND [ARGS...]
