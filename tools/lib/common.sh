@@ -5,6 +5,9 @@ SORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # SORVANE_BUILD_DIR moves the whole build tree (builds, logs, Wine prefix) elsewhere.
 SORVANE_BUILD="${SORVANE_BUILD_DIR:-$SORVANE_ROOT/build}"
 SORVANE_SCREEN="1024x768x24"
+# Wine without the .NET and HTML installers, and a crash ends the process instead
+# of waiting for a debugger nobody attends.
+SORVANE_WINE_OVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 SORVANE_PACKAGES=(
     cmake g++ make googletest libgtest-dev libbenchmark-dev
@@ -52,8 +55,7 @@ sorvane_build() {
 sorvane_wine_env() {
     export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$SORVANE_BUILD/wine/prefix}"
     export WINEDEBUG="${WINEDEBUG:--all}"
-    # A crash ends the process instead of waiting for a debugger nobody attends.
-    export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+    export WINEDLLOVERRIDES="$SORVANE_WINE_OVERRIDES"
     export WINEARCH=win64
 }
 

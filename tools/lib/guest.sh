@@ -37,7 +37,7 @@ GUEST_QEMU_ARGS=(-machine "pc,accel=tcg" -cpu "max,-smap" -m 2048 -smp 2
 GUEST_KERNEL_ARGS="root=/dev/vda rw console=ttyS0 panic=1 fsck.mode=skip mitigations=off init=$GUEST_INIT_PATH"
 # What the guest's init runs in front of the command.
 GUEST_COMMAND_PREFIX=(env HOME="$GUEST_HOME" WINEPREFIX="$GUEST_WINEPREFIX" WINEDEBUG=-all
-    WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d" xvfb-run -a -s "-screen 0 $SORVANE_SCREEN -nolisten tcp")
+    WINEDLLOVERRIDES="$SORVANE_WINE_OVERRIDES" xvfb-run -a -s "-screen 0 $SORVANE_SCREEN -nolisten tcp")
 # The tool's own failures, told apart from the command's exit codes.
 GUEST_FAILED=125
 
