@@ -1,8 +1,8 @@
 #include "meter/power_sample.h"
 
+#include "framework/format.h"
 #include "meter/moon_geometry.h"
 
-#include <stdio.h>
 #include <string.h>
 
 namespace {
@@ -39,15 +39,17 @@ FaceDescription DescribeSample(const PowerSample& sample) {
     d.phase = kPi - (q / 100.0) * kPi;
     d.tilt = ((kFullPercent - d.percent) / 100.0) * kTiltRange + kFullTilt;
 
-    snprintf(d.percentText, sizeof(d.percentText), "%d%%", d.percent);
+    FormatText(d.percentText, sizeof(d.percentText), "%d%%", d.percent);
     if (d.onMains) {
-        snprintf(d.statusText, sizeof(d.statusText), "Online");
+        FormatText(d.statusText, sizeof(d.statusText), "Online");
     } else if (sample.batteryLifeTime == kUnknownTime) {
-        snprintf(d.statusText, sizeof(d.statusText), "--:--");
+        FormatText(d.statusText, sizeof(d.statusText), "--:--");
     } else {
+        // At most 71,582,788 minutes: the hours fit an int.
         const unsigned minutes = sample.batteryLifeTime / kSecondsPerMinute;
-        snprintf(d.statusText, sizeof(d.statusText), "%02u:%02u", minutes / kMinutesPerHour,
-                 minutes % kMinutesPerHour);
+        FormatText(d.statusText, sizeof(d.statusText), "%02d:%02d",
+                   static_cast<int>(minutes / kMinutesPerHour),
+                   static_cast<int>(minutes % kMinutesPerHour));
     }
     d.stateColour = StateColour(sample.batteryFlag);
     return d;

@@ -1,9 +1,9 @@
 #include "settings/fileutil.h"
 
 #include <shlobj.h>
-#include <stdio.h>
 #include <string.h>
 
+#include "framework/format.h"
 #include "settings/position_rules.h"
 
 namespace {
@@ -14,8 +14,8 @@ bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
 bool AppendPathPart(char* buffer, int size, const char* tail) {
     const size_t length = strlen(buffer);
     const bool needsSeparator = length == 0 || buffer[length - 1] != '\\';
-    const int written = snprintf(buffer + length, static_cast<size_t>(size) - length, "%s%s",
-                                 needsSeparator ? "\\" : "", tail);
+    const int written = FormatText(buffer + length, size - static_cast<int>(length), "%s%s",
+                                   needsSeparator ? "\\" : "", tail);
     return written >= 0 && length + static_cast<size_t>(written) < static_cast<size_t>(size);
 }
 
@@ -29,7 +29,7 @@ char* CFileUtil::GetSpecialFolderPath(char* buffer, int size, int folder,
     if (!SHGetSpecialFolderPathA(nullptr, folderPath, folder, TRUE) || folderPath[0] == '\0') {
         return buffer;
     }
-    if (snprintf(buffer, static_cast<size_t>(size), "%s", folderPath) >= size ||
+    if (FormatText(buffer, size, "%s", folderPath) >= size ||
         !AppendPathPart(buffer, size, relativePath)) {
         buffer[0] = '\0';
     }

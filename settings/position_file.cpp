@@ -1,8 +1,8 @@
 #include "mainwin/mainwin.h"
 
 #include <shlobj.h>
-#include <stdio.h>
 
+#include "framework/format.h"
 #include "settings/fileutil.h"
 #include "settings/position_rules.h"
 
@@ -52,9 +52,9 @@ int CMainWin::SavePosition() {
         return 1;
     }
     char value[kValueSize];
-    snprintf(value, sizeof(value), "%ld", static_cast<long>(r.left));
+    FormatText(value, sizeof(value), "%d", static_cast<int>(r.left));
     WritePrivateProfileStringA(kSection, kKeyX, value, path);
-    snprintf(value, sizeof(value), "%ld", static_cast<long>(r.top));
+    FormatText(value, sizeof(value), "%d", static_cast<int>(r.top));
     WritePrivateProfileStringA(kSection, kKeyY, value, path);
     return 1;
 }
@@ -70,8 +70,8 @@ int CMainWin::RestorePosition() {
     }
     char x[kValueSize];
     char y[kValueSize];
-    snprintf(x, sizeof(x), "%s", kNotSet);
-    snprintf(y, sizeof(y), "%s", kNotSet);
+    FormatText(x, sizeof(x), "%s", kNotSet);
+    FormatText(y, sizeof(y), "%s", kNotSet);
     // With no path at all there is nothing to read: the defaults.
     if (path[0]) {
         GetPrivateProfileStringA(kSection, kKeyX, kNotSet, x, sizeof(x), path);

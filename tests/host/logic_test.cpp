@@ -6,9 +6,11 @@
 #include <math.h>
 #include <random>
 #include <string.h>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "framework/format.h"
 #include "imaging/dib_layout.h"
 #include "mainwin/fade_state.h"
 #include "mainwin/pointer_state.h"
@@ -49,6 +51,19 @@ TEST(Sample, TextsColourAndAnglesOfTheFace) {
         EXPECT_DOUBLE_EQ(d.phase, kPi - c.lit / 100.0 * kPi) << p;
         EXPECT_NEAR(d.tilt, c.tilt, 1e-12) << p;
     }
+}
+
+TEST(Format, ATextIsCutToItsBufferAndAlwaysEnds) {
+    char whole[64];
+    const char* format = "%d|%02d|%03d|%d%%|%s|%x";  // %x is not one of ours
+    ASSERT_EQ(FormatText(whole, 64, format, INT_MIN, 7, -5, 100, "ab"), 29);
+    EXPECT_STREQ(whole, "-2147483648|07|-05|100%|ab|%x");
+    for (int size = 1; size <= 30; ++size) {  // exactly this big: ASan sees a byte beyond
+        std::vector<char> cut(size);
+        EXPECT_EQ(FormatText(cut.data(), size, format, INT_MIN, 7, -5, 100, "ab"), 29);
+        EXPECT_EQ(std::string(cut.data()), std::string(whole, size - 1)) << size;
+    }
+    EXPECT_EQ(FormatText(nullptr, 0, "%d", 12345), 5) << "no room: only the length";
 }
 
 TEST(Sample, TheTwoFadeRules) {
