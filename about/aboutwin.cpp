@@ -36,6 +36,10 @@ LRESULT CAboutWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
         Post(WM_CLOSE, 0, 0);
         break;
+    case WM_MOUSEACTIVATE:
+        // Not activated by a click, nor by the mouse where Windows activates windows
+        // under it.
+        return MA_NOACTIVATE;
     default:
         break;
     }
@@ -113,5 +117,6 @@ void OpenAboutWindow(HWND meter) {
     // From the second opening on the class exists already; that failure is harmless.
     about.Register(instance, kAboutClass, nullptr, nullptr);
     about.Create(instance, meter, kAboutTitle, kAboutStyle, 0);
-    about.Show(SW_SHOW);
+    // SW_SHOW would activate it, its style notwithstanding, and take the keyboard.
+    about.Show(SW_SHOWNA);
 }

@@ -125,6 +125,15 @@ void CMainWin::ShowPopupMenu(int x, int y) {
     if (!menu) {
         return;
     }
+    // A menu closes on a click elsewhere and takes keys only while its owner is the
+    // foreground window; the meter holds it for the menu's time and no longer.
+    const HWND user = GetForegroundWindow();
+    SetForegroundWindow(m_hwnd);
     TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, x, y, 0, m_hwnd, nullptr);
+    // The task switch this forces keeps the next menu from vanishing at once.
+    PostMessageA(m_hwnd, WM_NULL, 0, 0);
+    if (GetForegroundWindow() == m_hwnd && user != m_hwnd && IsWindow(user)) {
+        SetForegroundWindow(user);
+    }
     DestroyMenu(menu);
 }

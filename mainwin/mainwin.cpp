@@ -75,6 +75,10 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_MOUSEACTIVATE:
+        // The default answers "activate" when Windows activates windows under the
+        // hovering mouse, whatever the window's own style says.
+        return MA_NOACTIVATE;
     default:
         break;
     }

@@ -38,6 +38,8 @@ TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceAndObeysItsCommands) {
     EXPECT_EQ(Place(w), std::make_pair(work.right - 85, work.top + 25));
     EXPECT_FALSE(IsWindowVisible(w));
     EXPECT_EQ(GetWindowLongPtrA(w, GWL_EXSTYLE) & 0x08080008, 0x08080008);
+    EXPECT_EQ(SendMessageA(w, WM_MOUSEACTIVATE, 0, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              MA_NOACTIVATE);
     EXPECT_NE(m.GetLayerBits()[(30 * 60 + 10) * 4 + 3], 0) << "the first face is drawn";
     m.FadeTick();
     EXPECT_TRUE(IsWindowVisible(w)) << "shown by the first fade tick";

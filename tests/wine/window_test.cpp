@@ -157,6 +157,8 @@ TEST(About, OpensOnceAndFadesInAndOutEvenWhenClosedEarly) {
     ASSERT_TRUE(first && IsWindowVisible(first));
     EXPECT_EQ(GetWindow(first, GW_OWNER), owner);
     EXPECT_EQ(GetWindowLongPtrA(first, GWL_EXSTYLE) & 0x08080000, 0x08080000);
+    EXPECT_EQ(SendMessageA(first, WM_MOUSEACTIVATE, 0, MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+              MA_NOACTIVATE);
     EXPECT_EQ(GetPixel(TheAboutWindow().GetBackDC(), 0, 0), RGB(255, 0, 255)) << "the picture";
     EXPECT_EQ(Alpha(), 30);
     int ticks = 0;
