@@ -40,11 +40,10 @@ void CMainWin::ResetPosition() {
     MoveTo(p.x, p.y);
 }
 
-bool CMainWin::CursorInHoverBox() const {
-    POINT p;
-    GetCursorPos(&p);
-    ScreenToClient(m_hwnd, &p);
-    return InHoverBox(p.x, p.y);
+// Fails while another desktop has the input (the lock screen, a UAC prompt): the
+// point is then unknown, not wherever the last reading left it.
+bool CMainWin::ReadCursor(POINT& client) const {
+    return m_readCursor(&client) && ScreenToClient(m_hwnd, &client);
 }
 
 void CMainWin::OnMouseMove(LPARAM lParam) {
@@ -62,14 +61,17 @@ void CMainWin::OnMouseMove(LPARAM lParam) {
 
 void CMainWin::OnHoverDelay() {
     StopTimer(TIMER_HOVER_DELAY);
-    if (HoverDelayElapsed(m_pointer, CursorInHoverBox()) == HoverDelayOutcome::kHide) {
+    POINT p;
+    const bool onMeter = ReadCursor(p) && InHoverBox(p.x, p.y);
+    if (HoverDelayElapsed(m_pointer, onMeter) == HoverDelayOutcome::kHide) {
         StartTimer(TIMER_HOVER_WATCH, kHoverWatchMs);
         FadeTo(kFadeOut, kFadeStepFast);
     }
 }
 
 void CMainWin::OnHoverWatch() {
-    if (CursorInHoverBox()) {
+    POINT p;
+    if (!ReadCursor(p) || InHoverBox(p.x, p.y)) {  // unknown: it keeps watching
         return;
     }
     StopTimer(TIMER_HOVER_WATCH);
@@ -111,8 +113,9 @@ bool CMainWin::OnTrayNotify(LPARAM lParam) {
         return true;
     case WM_RBUTTONDOWN: {
         POINT p;
-        GetCursorPos(&p);
-        ShowPopupMenu(p.x, p.y);
+        if (m_readCursor(&p)) {  // no menu at an unknown place
+            ShowPopupMenu(p.x, p.y);
+        }
         return true;
     }
     default:

@@ -117,6 +117,9 @@ void CMainWin::OnTimer(WPARAM id) {
     case TIMER_HOVER_WATCH:
         OnHoverWatch();
         break;
+    case TIMER_TRAY_RETRY:
+        OnTrayRetry();
+        break;
     default:
         break;
     }
@@ -170,7 +173,9 @@ int CMainWin::Teardown() {
     StopTimer(TIMER_FADE);
     StopTimer(TIMER_HOVER_DELAY);
     StopTimer(TIMER_HOVER_WATCH);
+    StopTimer(TIMER_TRAY_RETRY);
     m_fade.timerRunning = 0;
+    m_trayTriesLeft = 0;
     ReleaseLayerSurface();
     return 1;
 }
@@ -194,13 +199,37 @@ void CMainWin::FreeDrawingTools() {
     DeleteGdiObject(m_blackBrush);
 }
 
+// A shell still busy starting at log-on may refuse the icon, and the TaskbarCreated
+// that would bring it later never comes: the icon is tried again on a timer.
 void CMainWin::AddTrayIcon() {
+    m_trayTriesLeft = 0;
+    if (!NotifyTray(NIM_ADD)) {
+        m_trayTriesLeft = kTrayTries;
+        StartTimer(TIMER_TRAY_RETRY, kTrayRetryMs);
+    }
+}
+
+void CMainWin::OnTrayRetry() {
+    // A tick already queued when the timer stopped finds nothing left to try.
+    if (m_trayTriesLeft <= 0) {
+        return;
+    }
+    // An add the shell timed out on may have landed: then only a modify succeeds.
+    const bool there = NotifyTray(NIM_MODIFY) || NotifyTray(NIM_ADD);
+    if (there || --m_trayTriesLeft == 0) {
+        m_trayTriesLeft = 0;
+        StopTimer(TIMER_TRAY_RETRY);
+    }
+}
+
+// True when the shell took the request, or when there is no icon to give it.
+bool CMainWin::NotifyTray(DWORD message) {
     // The small-icon size picks the 16-pixel image instead of scaling a large one.
     HICON icon = static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     if (!icon) {
-        return;
+        return true;
     }
     NOTIFYICONDATAA data;
     memset(&data, 0, sizeof(data));
@@ -211,8 +240,9 @@ void CMainWin::AddTrayIcon() {
     data.uCallbackMessage = WM_TRAYNOTIFY;
     data.hIcon = icon;
     lstrcpynA(data.szTip, kTrayTip, sizeof(data.szTip));
-    Shell_NotifyIconA(NIM_ADD, &data);
+    const bool taken = m_notifyTray(message, &data) != FALSE;
     DestroyIcon(icon);
+    return taken;
 }
 
 void CMainWin::RemoveTrayIcon() {
@@ -221,5 +251,5 @@ void CMainWin::RemoveTrayIcon() {
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
     data.hWnd = m_hwnd;
     data.uID = TRAY_ICON_ID;
-    Shell_NotifyIconA(NIM_DELETE, &data);
+    m_notifyTray(NIM_DELETE, &data);
 }

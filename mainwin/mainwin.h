@@ -3,6 +3,7 @@
 #define SORVANE_MAINWIN_H
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include "framework/window.h"
 #include "imaging/dibimage.h"
@@ -16,6 +17,15 @@ public:
     using PowerReader = BOOL(WINAPI*)(LPSYSTEM_POWER_STATUS);
     // How the layer's DIB section is made; CreateDIBSection unless a test refuses it.
     using DibSectionMaker = HBITMAP(WINAPI*)(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD);
+    // How the notification area is told; Shell_NotifyIconA unless a test plays a busy shell.
+    using TrayNotifier = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
+    // Where the mouse is; GetCursorPos unless a test plays a desktop without the input.
+    using CursorReader = BOOL(WINAPI*)(LPPOINT);
+
+    // A shell still starting at log-on may refuse the icon: it is tried again this
+    // often, for about a minute.
+    static constexpr UINT kTrayRetryMs = 5000;
+    static constexpr int kTrayTries = 12;
 
     CMainWin() = default;
     ~CMainWin();
@@ -48,6 +58,8 @@ public:
 
     void SetPowerReader(PowerReader reader) { m_readPower = reader; }
     void SetDibSectionMaker(DibSectionMaker maker) { m_makeDibSection = maker; }
+    void SetTrayNotifier(TrayNotifier notifier) { m_notifyTray = notifier; }
+    void SetCursorReader(CursorReader reader) { m_readCursor = reader; }
     const FadeState& GetFade() const { return m_fade; }
     const PointerState& GetPointer() const { return m_pointer; }
     const PowerSample& GetSnapshot() const { return m_snapshot; }
@@ -72,14 +84,16 @@ private:
     // Timer ticks
     void OnHoverDelay();
     void OnHoverWatch();
+    void OnTrayRetry();
 
     // Commands
     void ResetPosition();
 
     void AddTrayIcon();
+    bool NotifyTray(DWORD message);
     void RemoveTrayIcon();
     void ShowPopupMenu(int x, int y);
-    bool CursorInHoverBox() const;
+    bool ReadCursor(POINT& client) const;
     void FreeDrawingTools();
     void DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline, COLORREF fill);
 
@@ -102,6 +116,9 @@ private:
 
     PowerReader m_readPower = GetSystemPowerStatus;
     DibSectionMaker m_makeDibSection = CreateDIBSection;
+    TrayNotifier m_notifyTray = Shell_NotifyIconA;
+    CursorReader m_readCursor = GetCursorPos;
+    int m_trayTriesLeft = 0;       // the retry timer runs while this is above 0
     UINT m_taskbarCreated = 0;     // the shell's restart broadcast
     bool m_positionKnown = false;  // saving is only sound once the stored place was read
     bool m_tornDown = false;

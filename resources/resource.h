@@ -26,6 +26,7 @@
 #define TIMER_FADE 103
 #define TIMER_HOVER_DELAY 104
 #define TIMER_HOVER_WATCH 105
+#define TIMER_TRAY_RETRY 106
 
 /* Notification-area icon: WM_USER + 101 is its callback message */
 #define WM_TRAYNOTIFY (0x0400 + 101)

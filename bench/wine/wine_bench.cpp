@@ -528,8 +528,6 @@ void Leaks(const Counts& n, Summary& summary) {
 int main(int argc, char** argv) {
     const bool quick = argc > 1 && strcmp(argv[1], "--quick") == 0;
     const Counts& n = quick ? kQuick : kFull;
-    // The notification area is answered here: Wine's own takes seconds to forget an icon.
-    FakeTray::Install();
     DeleteFileA(SettingsFilePath().c_str());
     Summary summary;
     if (!CheckCensuses()) {

@@ -1,11 +1,10 @@
 // Helpers of the Win32 tests, the Wine benchmark and the contact sheet: a power
 // source they control, message pumping, a meter window made as the program makes
-// it, a stand-in notification area and a count of live GDI objects.
+// it, a stand-in for the shell's notification area and a count of live GDI objects.
 #ifndef SORVANE_WINE_SUPPORT_H
 #define SORVANE_WINE_SUPPORT_H
 
 #include <windows.h>
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <functional>
@@ -53,13 +52,32 @@ inline void PumpFor(DWORD ms, TimerLog* log = nullptr) {
     PumpUntil([] { return false; }, ms, log);
 }
 
-// A meter window on the fake power source, destroyed (with its teardown) at the end.
+// The shell (Wine's takes seconds to forget an icon): it records A, M, D (add, modify,
+// delete) and, still starting at log-on, refuses the first; a refused add may land.
+struct FakeShell {
+    static inline int refusals = 0;
+    static inline bool refusedAddsLand = false, iconThere = false;
+    static inline std::string calls;
+    static BOOL WINAPI Notify(DWORD message, PNOTIFYICONDATAA) {
+        calls += "AMD"[message];
+        const bool taken = refusals-- <= 0 && iconThere != (message == NIM_ADD);
+        iconThere |= message == NIM_ADD && (taken || refusedAddsLand);
+        return taken;
+    }
+};
+
+// A meter window on the fake power source and shell, destroyed (with its teardown)
+// at the end.
 class MeterUnderTest {
 public:
-    explicit MeterUnderTest(const PowerSample& first) {
+    explicit MeterUnderTest(const PowerSample& first, int trayRefusals = 0,
+                            bool refusedAddsLand = false) {
         FakePower::sample = first;
         FakePower::fail = false;
+        FakeShell::refusals = trayRefusals, FakeShell::refusedAddsLand = refusedAddsLand;
+        FakeShell::iconThere = false, FakeShell::calls = "";
         m_meter.SetPowerReader(FakePower::Read);
+        m_meter.SetTrayNotifier(FakeShell::Notify);
         m_meter.Register(GetModuleHandleA(nullptr), "SorvaneTestMeter", nullptr, nullptr);
         m_meter.Create(GetModuleHandleA(nullptr), GetDesktopWindow(), "", WS_POPUP | WS_SYSMENU, 0);
     }
@@ -80,27 +98,6 @@ public:
 
 private:
     CMainWin m_meter;
-};
-
-// Stands in for the notification area, to which the shell library hands each icon
-// request as WM_COPYDATA. Wine's own tray takes seconds to forget an icon.
-struct FakeTray {
-    static inline int adds = 0, deletes = 0;
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_COPYDATA) {
-            const ULONG_PTR request = reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData;
-            adds += request == NIM_ADD, deletes += request == NIM_DELETE;
-        }
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    static void Install() {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.lpszClassName = "Shell_TrayWnd";
-        RegisterClassA(&wc);
-        CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                      nullptr);
-    }
 };
 
 inline COLORREF SurfacePixel(CDibImage& image, int x, int y) {

@@ -158,6 +158,33 @@ TEST(Meter, TheLayerIsTheReductionOfAFaceWithTextsInTheFlagsColour) {
     EXPECT_EQ(uint32_t(p[0] | p[1] << 8 | p[2] << 16 | p[3] << 24), 0xFEFFFE99u);
 }
 
+TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
+    std::string never = "A";
+    for (int i = 0; i < CMainWin::kTrayTries; ++i) {
+        never += "MA";
+    }
+    const struct {
+        int refusals, ticks;
+        bool land;
+        std::string calls;  // a tick after the last try tries nothing
+    } cases[] = {
+        {0, 30, false, "A"},    {3, 30, false, "AMAMA"}, {1, 30, true, "AM"},
+        {99, 30, false, never}, {99, 2, false, "AMAMA"},  // the teardown stops it
+    };
+    for (const auto& c : cases) {
+        MeterUnderTest t(kOnBattery, c.refusals, c.land);
+        for (int i = 0; i < c.ticks; ++i) {
+            SendMessageA(t.hwnd(), WM_TIMER, TIMER_TRAY_RETRY, 0);
+        }
+        EXPECT_EQ(FakeShell::calls, c.calls);
+        if (c.ticks > 2) {
+            EXPECT_FALSE(KillTimer(t.hwnd(), TIMER_TRAY_RETRY)) << "done: " << c.calls;
+        }
+        SendMessageA(t.hwnd(), WM_QUERYENDSESSION, 0, 0);
+        EXPECT_FALSE(KillTimer(t.hwnd(), TIMER_TRAY_RETRY)) << "torn down: " << c.calls;
+    }
+}
+
 unsigned __stdcall AnswerErrorBox(void* text) {
     for (int i = 0; i < 500; ++i, Sleep(10)) {
         if (HWND box = FindWindowA("#32770", "Error")) {
@@ -203,18 +230,18 @@ TEST(Meter, TeardownFreesAllOnceAndSavesWhereTheFileBesideTheProgramSaid) {
     RemoveDirectoryA(product.substr(0, product.rfind('\\')).c_str());  // a new user
     WritePrivateProfileStringA("WINDOW", "POSX", "123", fallback.c_str());
     WritePrivateProfileStringA("WINDOW", "POSY", "45", fallback.c_str());
-    FakeTray::adds = FakeTray::deletes = 0;
     const int baseline = CountGdiObjects();
     {
         MeterUnderTest t(kOnBattery);
         EXPECT_EQ(Place(t.hwnd()), std::make_pair(123L, 45L));
+        FakeShell::iconThere = false;  // the shell restarts and knows no icon
         SendMessageA(t.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-        EXPECT_EQ(FakeTray::adds, 2) << "added again after the shell restarted";
+        EXPECT_EQ(FakeShell::calls, "AA") << "added again after the shell restarted";
         // Log-off: teardown and quit, while the window lives on...
         SendMessageA(t.hwnd(), WM_QUERYENDSESSION, 0, 0);
         MSG msg;
         EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-        EXPECT_EQ(FakeTray::deletes, 1);
+        EXPECT_EQ(FakeShell::calls, "AAD");
         // ...and a late tick must not touch what is gone.
         SendMessageA(t.hwnd(), WM_TIMER, TIMER_FADE, 0);
         SendMessageA(t.hwnd(), WM_TIMER, TIMER_POLL, 0);
@@ -222,13 +249,18 @@ TEST(Meter, TeardownFreesAllOnceAndSavesWhereTheFileBesideTheProgramSaid) {
         MoveWindow(t.hwnd(), 300, 300, 60, 60, FALSE);
     }
     EXPECT_EQ(Setting(file, "POSX"), "123") << "the destruction ran no second teardown";
-    EXPECT_EQ(FakeTray::deletes, 1);
+    EXPECT_EQ(FakeShell::calls, "AAD");
     EXPECT_EQ(CountGdiObjects(), baseline);
     WritePrivateProfileStringA("WINDOW", "POSX", "333", fallback.c_str());
     MeterUnderTest again(kOnBattery);
     EXPECT_EQ(Place(again.hwnd()).first, 123) << "the user's file wins once there is one";
     DeleteFileA(fallback.c_str());
 }
+
+// Another desktop has the input: the cursor cannot be read, and the point holds
+// whatever it held.
+POINT g_stalePoint;
+BOOL WINAPI NoCursor(LPPOINT p) { return *p = g_stalePoint, FALSE; }
 
 int g_menusEnded = 0;
 void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -257,11 +289,22 @@ TEST(Pointer, ARestingMouseHidesTheMeterUnlessClickedAndADragKeepsThePressedPoin
     EXPECT_EQ(g_menusEnded, 1) << "the menu was open all the while";
     EXPECT_EQ(fade.alpha, 210) << "so does a right click";
 
+    const auto unread = [&](POINT stale, WPARAM timer) {
+        t.meter().SetCursorReader(NoCursor);
+        g_stalePoint = stale;
+        SendMessageA(t.hwnd(), WM_TIMER, timer, 0);
+        t.meter().SetCursorReader(GetCursorPos);
+        return fade.timerRunning;
+    };
+    SendMessageA(t.hwnd(), WM_MOUSEMOVE, 0, At(30, 30));
+    EXPECT_EQ(unread({430, 330}, TIMER_HOVER_DELAY), 0) << "an unread cursor is not on it";
+
     TimerLog log;
     arrive();
     ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(t.hwnd()); }, 3000, &log));
     EXPECT_GE(log.first[TIMER_FADE - 100], 250u) << "the mouse must rest 300 ms first";
     EXPECT_EQ(log.count[TIMER_FADE - 100], 11) << "the hover fade goes in steps of 20";
+    EXPECT_EQ(unread({100, 100}, TIMER_HOVER_WATCH), 0) << "nor gone from it: still watched";
     SetCursorPos(100, 100);
     ASSERT_TRUE(PumpUntil([&] { return fade.alpha == 210; }, 3000)) << "the watch sees it go";
     TimerLog after;

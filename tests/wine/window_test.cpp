@@ -12,13 +12,6 @@
 
 namespace {
 
-// Every test here talks to the stand-in notification area; Wine's own takes seconds
-// to forget an icon.
-class FakeTrayEnvironment : public ::testing::Environment {
-    void SetUp() override { FakeTray::Install(); }
-};
-::testing::Environment* const g_tray = ::testing::AddGlobalTestEnvironment(new FakeTrayEnvironment);
-
 TEST(Surface, RealSectionsAreLaidOutAsTheRowsSayAndFillsSparePadding) {
     const int cases[][3] = {{240, 240, 720}, {537, 96, 1612}, {1, 5, 4}};  // width, height, stride
     for (const auto& c : cases) {

@@ -115,9 +115,6 @@ int main(int argc, char** argv) {
     }
     const std::string folder = std::string(argv[1]) + "\\";
     CreateDirectoryA(argv[1], nullptr);
-    // Wine's own tray would hold every icon for seconds after the meter is gone.
-    FakeTray::Install();
-
     const std::string indexPath = folder + "index.txt";
     FILE* index = fopen(indexPath.c_str(), "w");
     if (!index) {
