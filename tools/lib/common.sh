@@ -12,7 +12,7 @@ SORVANE_WINE_OVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 SORVANE_PACKAGES=(
     cmake g++ make googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
-    binutils-mingw-w64-x86-64 wine wine64 xvfb xauth fonts-liberation2 xdotool imagemagick x11-xserver-utils
+    binutils-mingw-w64-x86-64 wine wine64 xvfb xserver-xephyr xauth fonts-liberation2 xdotool imagemagick x11-xserver-utils
     x11-apps
     util-linux
 )
@@ -71,6 +71,25 @@ sorvane_fresh_prefix() {
 # Runs a command under a private Xvfb of the standard screen size.
 sorvane_xvfb() {
     xvfb-run -a -s "-screen 0 $SORVANE_SCREEN -nolisten tcp" "$@"
+}
+
+# Runs a command on a private display of two 1024 x 768 monitors side by side,
+# nested in the current display. Xephyr, because Wine sees Xvfb's screens as one
+# monitor at a time, never side by side; Xephyr's +xinerama joins its two screens
+# into one with two heads, which Wine reads when told not to ask XRandR.
+sorvane_two_heads() {
+    local number pid rc
+    number="$(mktemp)"
+    Xephyr -displayfd 3 -screen 1024x768 -screen 1024x768 +xinerama -nolisten tcp \
+        3>"$number" 2>/dev/null &
+    pid=$!
+    for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+    DISPLAY=":$(cat "$number")" "$@"
+    rc=$?
+    kill $pid
+    wait $pid 2>/dev/null
+    rm -f "$number"
+    return $rc
 }
 
 # Writes a simulated battery into a power-supply folder (tmpfs).
