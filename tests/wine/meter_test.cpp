@@ -79,6 +79,9 @@ TEST(Meter, APollRedrawsOnlyAChangeAndFadesByTheRules) {
     EXPECT_EQ(layer[0], 0x5A);
     EXPECT_EQ(m.GetFade().timerRunning, 0);
     EXPECT_EQ(CountGdiObjects(), objects);
+    m.FadeTo(kFadeIn, kFadeStepFast);
+    t.FinishFade();
+    EXPECT_EQ(layer[0], 0x5A) << "a fade only re-applies the alpha";
     for (int field = 0; field < 2; ++field) {
         FakePower::sample.reserved ^= field == 0;
         FakePower::sample.batteryFullLifeTime ^= field == 1;
