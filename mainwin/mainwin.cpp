@@ -173,9 +173,8 @@ int CMainWin::Teardown() {
     StopTimer(TIMER_FADE);
     StopTimer(TIMER_HOVER_DELAY);
     StopTimer(TIMER_HOVER_WATCH);
-    StopTimer(TIMER_TRAY_RETRY);
+    EndTrayRetries();
     m_fade.timerRunning = 0;
-    m_trayTriesLeft = 0;
     ReleaseLayerSurface();
     return 1;
 }
@@ -202,24 +201,29 @@ void CMainWin::FreeDrawingTools() {
 // A shell still busy starting at log-on may refuse the icon, and the TaskbarCreated
 // that would bring it later never comes: the icon is tried again on a timer.
 void CMainWin::AddTrayIcon() {
-    m_trayTriesLeft = 0;
-    if (!NotifyTray(NIM_ADD)) {
+    if (NotifyTray(NIM_ADD)) {
+        EndTrayRetries();  // the shell may restart while they run
+    } else {
         m_trayTriesLeft = kTrayTries;
         StartTimer(TIMER_TRAY_RETRY, kTrayRetryMs);
     }
 }
 
 void CMainWin::OnTrayRetry() {
-    // A tick already queued when the timer stopped finds nothing left to try.
+    // A tick already queued when the retries ended finds nothing left to try.
     if (m_trayTriesLeft <= 0) {
         return;
     }
     // An add the shell timed out on may have landed: then only a modify succeeds.
     const bool there = NotifyTray(NIM_MODIFY) || NotifyTray(NIM_ADD);
     if (there || --m_trayTriesLeft == 0) {
-        m_trayTriesLeft = 0;
-        StopTimer(TIMER_TRAY_RETRY);
+        EndTrayRetries();
     }
+}
+
+void CMainWin::EndTrayRetries() {
+    m_trayTriesLeft = 0;
+    StopTimer(TIMER_TRAY_RETRY);
 }
 
 // True when the shell took the request, or when there is no icon to give it.

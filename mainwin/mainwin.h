@@ -91,6 +91,7 @@ private:
 
     void AddTrayIcon();
     bool NotifyTray(DWORD message);
+    void EndTrayRetries();
     void RemoveTrayIcon();
     void ShowPopupMenu(int x, int y);
     bool ReadCursor(POINT& client) const;

@@ -168,23 +168,23 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
     }
     const struct {
         int refusals, ticks;
-        bool land;
+        bool land, tearDown, timerLeft;
         std::string calls;  // a tick after the last try tries nothing
     } cases[] = {
-        {0, 30, false, "A"},    {3, 30, false, "AMAMA"}, {1, 30, true, "AM"},
-        {99, 30, false, never}, {99, 2, false, "AMAMA"},  // the teardown stops it
+        {0, 30, false, false, false, "A"},    {3, 30, false, false, false, "AMAMA"},
+        {1, 30, true, false, false, "AM"},    {99, 30, false, false, false, never},
+        {99, 2, false, false, true, "AMAMA"}, {99, 2, false, true, false, "AMAMAD"},
     };
     for (const auto& c : cases) {
         MeterUnderTest t(kOnBattery, c.refusals, c.land);
         for (int i = 0; i < c.ticks; ++i) {
             SendMessageA(t.hwnd(), WM_TIMER, TIMER_TRAY_RETRY, 0);
         }
-        EXPECT_EQ(FakeShell::calls, c.calls);
-        if (c.ticks > 2) {
-            EXPECT_FALSE(KillTimer(t.hwnd(), TIMER_TRAY_RETRY)) << "done: " << c.calls;
+        if (c.tearDown) {
+            SendMessageA(t.hwnd(), WM_QUERYENDSESSION, 0, 0);
         }
-        SendMessageA(t.hwnd(), WM_QUERYENDSESSION, 0, 0);
-        EXPECT_FALSE(KillTimer(t.hwnd(), TIMER_TRAY_RETRY)) << "torn down: " << c.calls;
+        EXPECT_EQ(FakeShell::calls, c.calls);
+        EXPECT_EQ(KillTimer(t.hwnd(), TIMER_TRAY_RETRY) != 0, c.timerLeft) << c.calls;
     }
 }
 
