@@ -16,7 +16,7 @@ bool AppendPathPart(char* buffer, int size, const char* tail) {
     const bool needsSeparator = length == 0 || buffer[length - 1] != '\\';
     const int written = FormatText(buffer + length, size - static_cast<int>(length), "%s%s",
                                    needsSeparator ? "\\" : "", tail);
-    return written >= 0 && length + static_cast<size_t>(written) < static_cast<size_t>(size);
+    return static_cast<int>(length) + written < size;
 }
 
 }  // namespace
