@@ -20,14 +20,14 @@ bool OnMains(const PowerSample& sample) { return sample.acLineStatus == kAcOnlin
 }  // namespace
 
 uint32_t StateColour(uint8_t batteryFlag) {
-    switch (batteryFlag) {
-    case kBatteryFlagLow:
-        return kLowColour;
-    case kBatteryFlagCritical:
-        return kCriticalColour;
-    default:
+    // 255 (unknown) has every bit set and so counts as charging.
+    if (batteryFlag & (kBatteryFlagCharging | kBatteryFlagNone)) {
         return kNormalColour;
     }
+    if (batteryFlag & kBatteryFlagCritical) {
+        return kCriticalColour;
+    }
+    return batteryFlag & kBatteryFlagLow ? kLowColour : kNormalColour;
 }
 
 FaceDescription DescribeSample(const PowerSample& sample) {
@@ -64,6 +64,16 @@ bool UnplugRule(const PowerSample& previous, const PowerSample& sample) {
 }
 
 bool FullChargeRule(const PowerSample& sample) {
+    if (!OnMains(sample)) {
+        return false;
+    }
     // The raw byte, before the limit to 100: an unknown charge (255) counts as full.
-    return OnMains(sample) && sample.batteryLifePercent >= kFullChargePercent;
+    if (sample.batteryLifePercent >= kFullChargePercent) {
+        return true;
+    }
+    // A charge limit stops the battery short of full; a weak charger that leaves it
+    // low is not such a stop, and the meter stays.
+    constexpr uint8_t kNotHeld =
+        kBatteryFlagCharging | kBatteryFlagLow | kBatteryFlagCritical | kBatteryFlagNone;
+    return (sample.batteryFlag & kNotHeld) == 0;
 }

@@ -19,6 +19,8 @@ constexpr uint8_t kAcOffline = 0;
 constexpr uint8_t kAcOnline = 1;
 constexpr uint8_t kBatteryFlagLow = 2;
 constexpr uint8_t kBatteryFlagCritical = 4;
+constexpr uint8_t kBatteryFlagCharging = 8;
+constexpr uint8_t kBatteryFlagNone = 128;  // no system battery
 constexpr uint32_t kUnknownTime = 0xFFFFFFFFu;
 constexpr int kFullChargePercent = 95;
 constexpr int kMinPhasePercent = 7;  // below this the crescent stops thinning
@@ -51,9 +53,12 @@ bool SampleChanged(const PowerSample& previous, const PowerSample& sample);
 // Just taken off mains power: the meter shows itself.
 bool UnplugRule(const PowerSample& previous, const PowerSample& sample);
 
-// On mains with a nearly full battery (or an unknown charge): the meter hides itself.
+// On mains with a battery as full as it will get: nearly full (or an unknown charge),
+// or held below full by a charge limit (present, not charging, neither low nor
+// critical). The meter hides itself.
 bool FullChargeRule(const PowerSample& sample);
 
+// The flag's bits combine: a charging battery never warns; critical outranks low.
 uint32_t StateColour(uint8_t batteryFlag);
 
 #endif
