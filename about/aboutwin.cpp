@@ -12,7 +12,6 @@ constexpr DWORD kAboutStyle = WS_POPUP | WS_SYSMENU;
 constexpr LONG_PTR kAboutExStyle = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_NOACTIVATE;
 constexpr int kPlaceholderWidth = 640;  // the size kept when the picture cannot load
 constexpr int kPlaceholderHeight = 480;
-constexpr int kAboveCentre = -50;
 
 }  // namespace
 
@@ -53,11 +52,12 @@ void CAboutWin::OnCreate() {
     ApplyAlpha();
     SetSize(kPlaceholderWidth, kPlaceholderHeight);
     if (picture.LoadBitmapResource(GetInstance(), IDB_ABOUT)) {
-        SetSize(picture.m_width, picture.m_height);
-        CenterOnDesktop();
-        MoveBy(0, kAboveCentre);
+        const int width = m_lengths.aboutWidth, height = m_lengths.aboutHeight;
+        SetSize(width, height);
+        CenterOn(m_area);
+        MoveBy(0, -m_lengths.aboutLift);
         CreateBackBufferForWindow();
-        picture.Draw(GetBackDC(), 0, 0);
+        picture.DrawScaled(GetBackDC(), 0, 0, width, height);
         StartTimer(TIMER_ABOUT_FADE_IN, kAboutFadePeriodMs);
     }
     picture.Release();
@@ -107,11 +107,19 @@ void CAboutWin::ApplyAlpha() {
                                LWA_COLORKEY | LWA_ALPHA);
 }
 
-void OpenAboutWindow(HWND meter) {
+void OpenAboutWindow(HWND meter, const Lengths& lengths) {
     CAboutWin& about = TheAboutWindow();
     if (about.GetHwnd() && IsWindow(about.GetHwnd())) {
         return;
     }
+    // Where the meter is: a docked user gets About on the big screen, not on a laptop
+    // whose lid may be closed.
+    MONITORINFO monitor;
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoA(MonitorFromWindow(meter, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+        GetWindowRect(GetDesktopWindow(), &monitor.rcMonitor);
+    }
+    about.Prepare(monitor.rcMonitor, lengths);
     const HINSTANCE instance =
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(meter, GWLP_HINSTANCE));
     // From the second opening on the class exists already; that failure is harmless.

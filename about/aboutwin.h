@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "framework/lengths.h"
 #include "framework/window.h"
 
 class CAboutWin : public Cwindow {
@@ -12,6 +13,12 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     static int GetAlpha() { return s_alpha; }
+
+    // Where and how large the next opening shows: centred on area at the lengths' scale.
+    void Prepare(const RECT& area, const Lengths& lengths) {
+        m_area = area;
+        m_lengths = lengths;
+    }
 
 private:
     void OnCreate();
@@ -22,12 +29,15 @@ private:
     void ApplyAlpha();
 
     static int s_alpha;
+    RECT m_area = {};
+    Lengths m_lengths = LengthsAt(kDesignDpi);
 };
 
 // The single About object of the process (constructed after the meter's).
 CAboutWin& TheAboutWindow();
 
-// Opens the splash over the meter window, unless it is already open.
-void OpenAboutWindow(HWND meter);
+// Opens the splash on the meter's monitor at the meter's scale, unless it is already
+// open.
+void OpenAboutWindow(HWND meter, const Lengths& lengths);
 
 #endif

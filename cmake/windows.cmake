@@ -14,6 +14,7 @@ target_compile_options(sorvane_logic PRIVATE ${SORVANE_PROGRAM_FLAGS})
 add_library(sorvane_win STATIC
     framework/editwindow.cpp
     framework/window.cpp
+    framework/newer_api.cpp
     imaging/dibimage.cpp
     meter/meter_face.cpp
     meter/moon_draw.cpp

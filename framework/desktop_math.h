@@ -7,11 +7,11 @@ struct CenteredOrigin {
     int y;
 };
 
-// x uses the sum of left and right, y the height alone: both centre a window on a
-// desktop whose origin is 0,0. Divisions truncate toward zero.
+// The origin that centres a window on an area, each half truncated toward zero. On a
+// monitor above or below the primary the area's top counts as much as its left.
 inline CenteredOrigin CenterOrigin(int left, int top, int right, int bottom, int width,
                                    int height) {
-    return CenteredOrigin{(left + right) / 2 - width / 2, (bottom - top) / 2 - height / 2};
+    return CenteredOrigin{(left + right) / 2 - width / 2, (top + bottom) / 2 - height / 2};
 }
 
 // Mouse coordinates in lParam are two signed 16-bit halves.

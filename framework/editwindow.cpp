@@ -34,11 +34,9 @@ BOOL Ceditwindow::MoveBy(int dx, int dy) {
     return MoveTo(r.left + dx, r.top + dy);
 }
 
-BOOL Ceditwindow::CenterOnDesktop() {
+BOOL Ceditwindow::CenterOn(const RECT& d) {
     RECT w;
-    RECT d;
     GetWindowRect(m_hwnd, &w);
-    GetWindowRect(GetDesktopWindow(), &d);
     const CenteredOrigin o =
         CenterOrigin(d.left, d.top, d.right, d.bottom, w.right - w.left, w.bottom - w.top);
     return SetWindowPos(m_hwnd, nullptr, o.x, o.y, 0, 0, SWP_NOZORDER | SWP_NOSIZE | kNoActivate);

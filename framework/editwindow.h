@@ -12,7 +12,7 @@ public:
     BOOL SetSize(int width, int height);
     BOOL MoveTo(int x, int y);
     BOOL MoveBy(int dx, int dy);
-    BOOL CenterOnDesktop();
+    BOOL CenterOn(const RECT& area);
     BOOL SetTopmost(bool topmost);
     BOOL Post(UINT message, WPARAM wParam, LPARAM lParam);
     UINT_PTR StartTimer(UINT_PTR id, UINT milliseconds);

@@ -95,6 +95,20 @@ int CDibImage::Draw(HDC dc, int x, int y) {
     return 1;
 }
 
+int CDibImage::DrawScaled(HDC dc, int x, int y, int width, int height) {
+    if (!m_header) {
+        m_status = kNoImage;
+        return 0;
+    }
+    const int previous = SetStretchBltMode(dc, COLORONCOLOR);
+    const int lines =
+        StretchDIBits(dc, x, y, width, height, 0, 0, m_header->biWidth, m_header->biHeight, m_bits,
+                      reinterpret_cast<BITMAPINFO*>(m_header), DIB_RGB_COLORS, SRCCOPY);
+    SetStretchBltMode(dc, previous);
+    m_status = lines == 0 ? kTransferFailed : kOk;
+    return lines != 0;
+}
+
 uint8_t** CDibImage::GetRows() {
     // The rows reach the pixels past GDI: drawing it still holds in its per-thread
     // batch must land first, or it would be read stale, or land over direct writes.

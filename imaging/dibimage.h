@@ -23,6 +23,9 @@ public:
     int CreateDib(int width, int height, int bitsPerPixel);
     int LoadBitmapResource(HINSTANCE instance, int resourceId);
     int Draw(HDC dc, int x, int y);
+    // The picture at width x height, each pixel a copy of one of the picture's: never
+    // a blend, so a colour key stays whole.
+    int DrawScaled(HDC dc, int x, int y, int width, int height);
     HDC GetMemDC() const { return m_memDC; }
     uint8_t** GetRows();
     int BuildRows();

@@ -20,7 +20,7 @@ void CMainWin::OnCommand(WPARAM wParam) {
         Post(WM_CLOSE, 0, 0);
         break;
     case ID_ABOUT:
-        OpenAboutWindow(m_hwnd);
+        OpenAboutWindow(m_hwnd, m_lengths);
         break;
     case ID_RESET_POSITION:
         ResetPosition();
@@ -36,7 +36,7 @@ void CMainWin::OnCommand(WPARAM wParam) {
 void CMainWin::ResetPosition() {
     RECT r;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-    const Position p = DefaultPosition(WorkArea{r.left, r.top, r.right, r.bottom});
+    const Position p = DefaultPosition(WorkArea{r.left, r.top, r.right, r.bottom}, m_lengths);
     MoveTo(p.x, p.y);
 }
 
@@ -62,7 +62,7 @@ void CMainWin::OnMouseMove(LPARAM lParam) {
 void CMainWin::OnHoverDelay() {
     StopTimer(TIMER_HOVER_DELAY);
     POINT p;
-    const bool onMeter = ReadCursor(p) && InHoverBox(p.x, p.y);
+    const bool onMeter = ReadCursor(p) && InHoverBox(p.x, p.y, m_lengths.layer);
     if (HoverDelayElapsed(m_pointer, onMeter) == HoverDelayOutcome::kHide) {
         StartTimer(TIMER_HOVER_WATCH, kHoverWatchMs);
         FadeTo(kFadeOut, kFadeStepFast);
@@ -71,7 +71,7 @@ void CMainWin::OnHoverDelay() {
 
 void CMainWin::OnHoverWatch() {
     POINT p;
-    if (!ReadCursor(p) || InHoverBox(p.x, p.y)) {  // unknown: it keeps watching
+    if (!ReadCursor(p) || InHoverBox(p.x, p.y, m_lengths.layer)) {  // unknown: it keeps watching
         return;
     }
     StopTimer(TIMER_HOVER_WATCH);

@@ -67,6 +67,9 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
         OnCaptureChanged();
         break;
+    case WM_DPICHANGED:
+        OnDpiChanged(wParam, lParam);
+        break;
     case WM_RBUTTONUP:
         OnRButtonUp(lParam);
         break;
@@ -104,6 +107,10 @@ void CMainWin::OnQueryEndSession() {
 }
 
 void CMainWin::OnTimer(WPARAM id) {
+    // A tick already queued when a log-off tore everything down finds nothing to use.
+    if (m_tornDown) {
+        return;
+    }
     switch (id) {
     case TIMER_POLL:
         PollPower();
@@ -131,10 +138,11 @@ int CMainWin::OnCreate() {
     m_pointer.hoverPending = 0;
     m_fade.step = kFadeStepSlow;
     m_tornDown = false;
+    m_lengths = LengthsAt(WindowDpi());
 
     CreateDrawingTools();
     CreateFonts();
-    SetSize(kLayerSize, kLayerSize);
+    SetSize(m_lengths.layer, m_lengths.layer);
     SetTopmost(true);
     CreateBackBufferForWindow();
     SetWindowLongPtrA(m_hwnd, GWL_EXSTYLE, GetWindowLongPtrA(m_hwnd, GWL_EXSTYLE) | kMeterExStyle);
@@ -179,23 +187,78 @@ int CMainWin::Teardown() {
     return 1;
 }
 
-void CMainWin::FreeDrawingTools() {
-    // The tools are still selected in the face and mask DCs; put stock objects back
-    // so that each one really goes now.
+// The fonts are still selected in the face and mask DCs; stock ones go back in so
+// that each really goes now.
+void CMainWin::FreeFonts() {
     const HDC dcs[] = {m_face.GetMemDC(), m_mask.GetMemDC()};
     for (HDC dc : dcs) {
         if (dc) {
-            SelectObject(dc, GetStockObject(BLACK_PEN));
-            SelectObject(dc, GetStockObject(BLACK_BRUSH));
             SelectObject(dc, GetStockObject(SYSTEM_FONT));
         }
     }
     DeleteGdiObject(m_bigFont);
     DeleteGdiObject(m_smallFont);
+}
+
+void CMainWin::FreeDrawingTools() {
+    FreeFonts();
+    const HDC dcs[] = {m_face.GetMemDC(), m_mask.GetMemDC()};
+    for (HDC dc : dcs) {
+        if (dc) {
+            SelectObject(dc, GetStockObject(BLACK_PEN));
+            SelectObject(dc, GetStockObject(BLACK_BRUSH));
+        }
+    }
     DeleteGdiObject(m_lightPen);
     DeleteGdiObject(m_lightBrush);
     DeleteGdiObject(m_blackPen);
     DeleteGdiObject(m_blackBrush);
+}
+
+// The DPI of the window's monitor; the screen's where Windows cannot say (before
+// Windows 10, and a window Wine keeps at the system DPI).
+int CMainWin::WindowDpi() const {
+    const UINT dpi = m_api.getDpiForWindow ? m_api.getDpiForWindow(m_hwnd) : 0;
+    if (dpi != 0) {
+        return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int logical = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) {
+        ReleaseDC(nullptr, screen);
+    }
+    return logical > 0 ? logical : kDesignDpi;
+}
+
+// Everything drawn at the DPI's sizes, the current face again. A layer Windows refuses
+// leaves the old one, and its sizes, whole: 0, and the next change tries again.
+int CMainWin::ApplyDpi(int dpi) {
+    const Lengths next = LengthsAt(dpi);
+    if (next.dpi == m_lengths.dpi) {
+        return 1;
+    }
+    LayerParts made;
+    if (!m_layer.dc || !MakeLayer(next.layer, made)) {
+        return 0;
+    }
+    ReleaseLayerSurface();
+    m_layer = made;
+    ScaleDrag(m_pointer, m_lengths.dpi, next.dpi);
+    m_lengths = next;
+    FreeFonts();
+    CreateFonts();
+    CreateBackBuffer(next.layer, next.layer);
+    m_faceDrawn = m_faceWanted && DrawFace(m_wanted);
+    return 1;
+}
+
+void CMainWin::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    ApplyDpi(HIWORD(wParam));
+    // Where Windows puts the window at the new scale; the layer sets its size.
+    const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(m_hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    UpdateLayer(1);
 }
 
 // A shell still busy starting at log-on may refuse the icon, and the TaskbarCreated

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "framework/lengths.h"
+#include "framework/newer_api.h"
 #include "framework/window.h"
 #include "imaging/dibimage.h"
 #include "mainwin/fade_state.h"
@@ -40,6 +42,7 @@ public:
     int CreateFonts();
     int DrawOutlinedText(HDC dc, const RECT& rect, const char* text, COLORREF outline,
                          COLORREF fill);
+    void DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline, COLORREF fill);
     void CreateDrawingTools();
     int DrawMoon(double phase, double tilt);
 
@@ -47,6 +50,9 @@ public:
     int CreateLayerSurface();
     int UpdateLayer(int alphaOnly);
     void ReleaseLayerSurface();
+
+    // Scale: the lengths of the window's DPI, all re-created when it changes.
+    int ApplyDpi(int dpi);
 
     // Fade
     int FadeTo(int show, int step);
@@ -60,12 +66,16 @@ public:
     void SetDibSectionMaker(DibSectionMaker maker) { m_makeDibSection = maker; }
     void SetTrayNotifier(TrayNotifier notifier) { m_notifyTray = notifier; }
     void SetCursorReader(CursorReader reader) { m_readCursor = reader; }
+    // The functions newer than Windows 7; looked up at construction unless a test
+    // plays a system of its own.
+    void SetNewerApi(const NewerApi& api) { m_api = api; }
     const FadeState& GetFade() const { return m_fade; }
     const PointerState& GetPointer() const { return m_pointer; }
     const PowerSample& GetSnapshot() const { return m_snapshot; }
     CDibImage& GetFace() { return m_face; }
     CDibImage& GetMask() { return m_mask; }
-    const uint8_t* GetLayerBits() const { return m_layerBits; }
+    const uint8_t* GetLayerBits() const { return m_layer.bits; }
+    const Lengths& GetLengths() const { return m_lengths; }
 
 private:
     // Message handlers
@@ -78,6 +88,7 @@ private:
     void OnLButtonDown(LPARAM lParam);
     void OnLButtonUp();
     void OnCaptureChanged();
+    void OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void OnRButtonUp(LPARAM lParam);
     bool OnTrayNotify(LPARAM lParam);
 
@@ -95,8 +106,22 @@ private:
     void RemoveTrayIcon();
     void ShowPopupMenu(int x, int y);
     bool ReadCursor(POINT& client) const;
+    int WindowDpi() const;
+    bool DrawFace(const FaceDescription& d);
+    void FreeFonts();
     void FreeDrawingTools();
-    void DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline, COLORREF fill);
+
+    // The layer's DIB section and DCs, made whole or not at all.
+    struct LayerParts {
+        uint8_t* bits = nullptr;
+        HBITMAP bitmap = nullptr;
+        HDC screenDC = nullptr;
+        HDC dc = nullptr;
+        HGDIOBJ previous = nullptr;
+        int size = 0;
+    };
+    bool MakeLayer(int size, LayerParts& layer) const;
+    static void FreeLayer(LayerParts& layer);
 
     CDibImage m_face;
     CDibImage m_mask;
@@ -109,16 +134,17 @@ private:
     HBRUSH m_blackBrush = nullptr;
     FadeState m_fade;
     PointerState m_pointer;
-    uint8_t* m_layerBits = nullptr;
-    HBITMAP m_layerBitmap = nullptr;
-    HDC m_screenDC = nullptr;
-    HDC m_layerDC = nullptr;
-    HGDIOBJ m_previousBitmap = nullptr;
+    LayerParts m_layer;
+    Lengths m_lengths = LengthsAt(kDesignDpi);
+    FaceDescription m_wanted = {};  // what the face should show
+    bool m_faceWanted = false;      // m_wanted holds a sample's face
+    bool m_faceDrawn = false;       // the layer shows m_wanted
 
     PowerReader m_readPower = GetSystemPowerStatus;
     DibSectionMaker m_makeDibSection = CreateDIBSection;
     TrayNotifier m_notifyTray = Shell_NotifyIconA;
     CursorReader m_readCursor = GetCursorPos;
+    NewerApi m_api = LookUpNewerApi();
     int m_trayTriesLeft = 0;       // the retry timer runs while this is above 0
     UINT m_taskbarCreated = 0;     // the shell's restart broadcast
     bool m_positionKnown = false;  // saving is only sound once the stored place was read

@@ -1,5 +1,7 @@
 #include "mainwin/pointer_state.h"
 
+#include "framework/lengths.h"
+
 bool HoverMouseMove(PointerState& state) {
     if (state.hoverPending) {
         return false;
@@ -34,4 +36,12 @@ bool EndDrag(PointerState& state) {
     }
     state.dragging = 0;
     return true;
+}
+
+void ScaleDrag(PointerState& state, int fromDpi, int toDpi) {
+    if (!state.dragging || fromDpi <= 0) {
+        return;
+    }
+    state.dragOffsetX = MulDivRound(state.dragOffsetX, toDpi, fromDpi);
+    state.dragOffsetY = MulDivRound(state.dragOffsetY, toDpi, fromDpi);
 }

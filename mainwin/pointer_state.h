@@ -6,14 +6,10 @@
 constexpr int kHoverDelayMs = 300;  // the mouse must rest this long before the meter hides
 constexpr int kHoverWatchMs = 100;  // how often a hidden meter checks whether the mouse left
 
-// The box is one column wider than the 60-pixel window and skips its top row.
-constexpr int kHoverBoxLeft = 0;
-constexpr int kHoverBoxRight = 60;
-constexpr int kHoverBoxTop = 1;
-constexpr int kHoverBoxBottom = 59;
-
-inline bool InHoverBox(int x, int y) {
-    return x >= kHoverBoxLeft && x <= kHoverBoxRight && y >= kHoverBoxTop && y <= kHoverBoxBottom;
+// The box over a window of layer x layer pixels is one column wider than the window
+// and skips its top row.
+inline bool InHoverBox(int x, int y, int layer) {
+    return x >= 0 && x <= layer && y >= 1 && y <= layer - 1;
 }
 
 struct PointerState {
@@ -49,6 +45,10 @@ struct DragTarget {
 inline DragTarget DragOrigin(const PointerState& state, int screenX, int screenY) {
     return DragTarget{screenX - state.dragOffsetX, screenY - state.dragOffsetY};
 }
+
+// The meter changed its DPI mid-drag: the pressed point scales with it, so the meter
+// stays under the cursor.
+void ScaleDrag(PointerState& state, int fromDpi, int toDpi);
 
 // WM_RBUTTONUP on the meter: its menu takes the place of any hover that was coming.
 inline void SuppressHover(PointerState& state) { state.hoverSuppressed = 1; }

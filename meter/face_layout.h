@@ -1,5 +1,5 @@
-// How the meter face is drawn: its surfaces, fonts and text lines. Shared by the
-// drawing code and by the benchmark that measures the drawing against its texts.
+// How the meter face is drawn: its surfaces, fonts and text lines (their sizes are
+// the DPI's, framework/lengths.h).
 #ifndef SORVANE_FACE_LAYOUT_H
 #define SORVANE_FACE_LAYOUT_H
 
@@ -8,13 +8,7 @@
 #include <string.h>
 
 constexpr int kFaceBits = 24;
-constexpr int kBigFontHeight = 61;
-constexpr int kSmallFontHeight = 53;
 constexpr char kFontFace[] = "Arial";
-constexpr int kPercentTop = 68;
-constexpr int kStatusTop = 132;
-constexpr int kOutlineFrom = -4;  // 8 x 8 offset draws make an 8-pixel outline
-constexpr int kOutlineTo = 3;
 // DT_BOTTOM has no effect without DT_SINGLELINE; both lines hang from their top.
 constexpr UINT kTextFormat = DT_CENTER | DT_BOTTOM;
 

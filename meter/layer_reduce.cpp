@@ -1,36 +1,42 @@
 #include "meter/layer_reduce.h"
 
-#include "meter/moon_geometry.h"
+#include "framework/lengths.h"
 
 namespace {
 
-constexpr int kRowBytes = kFaceSize * 3;
+constexpr int kMaxRowBytes = 3 * kFaceScale * kMaxLayer;
 constexpr int kBlockShift = 4;  // a block is 16 samples
 
 // Sum of four rows, column by column. Written as one flat loop so that the compiler
-// vectorises it; the horizontal sums below then touch 720 words instead of 2880 bytes.
-void SumFourRows(const uint8_t* const* rows, uint16_t* sums) {
+// vectorises it; the horizontal sums below then touch a quarter of the bytes.
+void SumFourRows(const uint8_t* const* rows, int rowBytes, uint16_t* sums) {
     const uint8_t* __restrict a = rows[0];
     const uint8_t* __restrict b = rows[1];
     const uint8_t* __restrict c = rows[2];
     const uint8_t* __restrict d = rows[3];
-    for (int i = 0; i < kRowBytes; ++i) {
+    for (int i = 0; i < rowBytes; ++i) {
         sums[i] = static_cast<uint16_t>(a[i] + b[i] + c[i] + d[i]);
     }
 }
 
 }  // namespace
 
-void ReduceLayer(const uint8_t* const* faceRows, const uint8_t* const* maskRows, uint8_t* layer) {
-    uint16_t face[kRowBytes];
-    uint16_t mask[kRowBytes];
+void ReduceLayer(const uint8_t* const* faceRows, const uint8_t* const* maskRows, int layerSize,
+                 uint8_t* layer) {
+    const int faceSize = kFaceScale * layerSize;
+    const int rowBytes = 3 * faceSize;
+    if (rowBytes > kMaxRowBytes) {
+        return;
+    }
+    uint16_t face[kMaxRowBytes];
+    uint16_t mask[kMaxRowBytes];
     uint8_t* out = layer;
-    for (int k = 0; k < kLayerSize; ++k) {
+    for (int k = 0; k < layerSize; ++k) {
         // Layer rows run bottom-up in memory, the tables top-down.
-        const int r = kFaceSize - kReduction - kReduction * k;
-        SumFourRows(faceRows + r, face);
-        SumFourRows(maskRows + r, mask);
-        for (int c = 0; c < kRowBytes; c += 3 * kReduction, out += 4) {
+        const int r = faceSize - kFaceScale - kFaceScale * k;
+        SumFourRows(faceRows + r, rowBytes, face);
+        SumFourRows(maskRows + r, rowBytes, mask);
+        for (int c = 0; c < rowBytes; c += 3 * kFaceScale, out += 4) {
             out[0] = static_cast<uint8_t>((face[c] + face[c + 3] + face[c + 6] + face[c + 9]) >>
                                           kBlockShift);
             out[1] = static_cast<uint8_t>(

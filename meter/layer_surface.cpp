@@ -3,7 +3,6 @@
 #include <string.h>
 
 #include "meter/layer_reduce.h"
-#include "meter/moon_geometry.h"
 
 namespace {
 
@@ -13,70 +12,88 @@ constexpr char kLayerErrorCaption[] = "Error";
 
 }  // namespace
 
-int CMainWin::CreateLayerSurface() {
+bool CMainWin::MakeLayer(int size, LayerParts& layer) const {
     BITMAPINFO info;
     memset(&info, 0, sizeof(info));
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kLayerSize;
-    info.bmiHeader.biHeight = kLayerSize;  // bottom-up
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = size;  // bottom-up
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = kLayerBits;
     info.bmiHeader.biCompression = BI_RGB;
 
+    layer = LayerParts{};
     void* bits = nullptr;
-    m_layerBitmap = m_makeDibSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!m_layerBitmap) {
-        m_layerBits = nullptr;
+    layer.bitmap = m_makeDibSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!layer.bitmap) {
+        return false;
+    }
+    layer.bits = static_cast<uint8_t*>(bits);
+    layer.size = size;
+    layer.screenDC = GetDC(nullptr);
+    layer.dc = CreateCompatibleDC(layer.screenDC);
+    if (!layer.dc) {
+        FreeLayer(layer);
+        return false;
+    }
+    layer.previous = SelectObject(layer.dc, layer.bitmap);
+    return true;
+}
+
+void CMainWin::FreeLayer(LayerParts& layer) {
+    if (layer.screenDC) {
+        ReleaseDC(nullptr, layer.screenDC);
+    }
+    if (layer.dc) {
+        SelectObject(layer.dc, layer.previous);
+        DeleteDC(layer.dc);
+    }
+    if (layer.bitmap) {
+        DeleteObject(layer.bitmap);
+    }
+    layer = LayerParts{};
+}
+
+int CMainWin::CreateLayerSurface() {
+    LayerParts made;
+    if (!MakeLayer(m_lengths.layer, made)) {
         MessageBoxA(m_hwnd, kLayerErrorText, kLayerErrorCaption, MB_OK);
         return 0;
     }
-    m_layerBits = static_cast<uint8_t*>(bits);
-    m_screenDC = GetDC(nullptr);
-    m_layerDC = CreateCompatibleDC(m_screenDC);
-    m_previousBitmap = SelectObject(m_layerDC, m_layerBitmap);
+    ReleaseLayerSurface();
+    m_layer = made;
     return 1;
 }
 
+void CMainWin::ReleaseLayerSurface() { FreeLayer(m_layer); }
+
+// 1 when the window got the picture asked for: with alphaOnly 0, a reduction of a face
+// and a mask of the layer's own scale.
 int CMainWin::UpdateLayer(int alphaOnly) {
-    if (!m_layerDC) {
-        return 1;
+    if (!m_layer.dc) {
+        return 0;
     }
-    RECT r;
-    GetWindowRect(m_hwnd, &r);
-    SIZE size = {r.right - r.left, r.bottom - r.top};
+    const int size = m_layer.size;
+    bool reduced = false;
+    if (!alphaOnly) {
+        uint8_t** face = m_face.GetRows();
+        uint8_t** mask = m_mask.GetRows();
+        // Without both row tables the previous picture is shown again.
+        const int faceSize = kFaceScale * size;
+        if (face && mask && m_face.m_width == faceSize && m_face.m_height == faceSize &&
+            m_mask.m_width == faceSize && m_mask.m_height == faceSize) {
+            ReduceLayer(face, mask, size, m_layer.bits);
+            reduced = true;
+        }
+    }
+    SIZE extent = {size, size};
     BLENDFUNCTION blend;
     blend.BlendOp = AC_SRC_OVER;
     blend.BlendFlags = 0;
     blend.SourceConstantAlpha = static_cast<BYTE>(m_fade.alpha & 0xFF);
     blend.AlphaFormat = AC_SRC_ALPHA;
-    if (!alphaOnly) {
-        uint8_t** face = m_face.GetRows();
-        uint8_t** mask = m_mask.GetRows();
-        // Without both row tables the previous picture is shown again.
-        if (face && mask && m_face.m_width == kFaceSize && m_face.m_height == kFaceSize &&
-            m_mask.m_width == kFaceSize && m_mask.m_height == kFaceSize) {
-            ReduceLayer(face, mask, m_layerBits);
-        }
-    }
     POINT source = {0, 0};
-    UpdateLayeredWindow(m_hwnd, nullptr, nullptr, &size, m_layerDC, &source, 0, &blend, ULW_ALPHA);
-    return 1;
-}
-
-void CMainWin::ReleaseLayerSurface() {
-    if (m_screenDC) {
-        ReleaseDC(nullptr, m_screenDC);
-    }
-    if (m_layerDC) {
-        SelectObject(m_layerDC, m_previousBitmap);
-        DeleteDC(m_layerDC);
-    }
-    if (m_layerBitmap) {
-        DeleteObject(m_layerBitmap);
-    }
-    m_screenDC = nullptr;
-    m_layerDC = nullptr;
-    m_layerBitmap = nullptr;
-    m_layerBits = nullptr;
-    m_previousBitmap = nullptr;
+    UpdateLayeredWindow(m_hwnd, nullptr, nullptr, &extent, m_layer.dc, &source, 0, &blend,
+                        ULW_ALPHA);
+    return alphaOnly || reduced;
 }

@@ -2,7 +2,6 @@
 
 #include "mainwin/fade_state.h"
 #include "meter/face_layout.h"
-#include "meter/moon_geometry.h"
 
 namespace {
 
@@ -11,19 +10,26 @@ static_assert(sizeof(SYSTEM_POWER_STATUS) == sizeof(PowerSample),
 
 }  // namespace
 
+// Makes the fonts that are missing: a font Windows refused is asked for again at the
+// next drawing.
 int CMainWin::CreateFonts() {
-    const LOGFONTA big = FaceFont(kBigFontHeight, FW_BOLD);
-    const LOGFONTA small = FaceFont(kSmallFontHeight, FW_NORMAL);
-    m_bigFont = CreateFontIndirectA(&big);
-    m_smallFont = CreateFontIndirectA(&small);
+    if (!m_bigFont) {
+        const LOGFONTA big = FaceFont(m_lengths.bigFont, FW_BOLD);
+        m_bigFont = CreateFontIndirectA(&big);
+    }
+    if (!m_smallFont) {
+        const LOGFONTA small = FaceFont(m_lengths.smallFont, FW_NORMAL);
+        m_smallFont = CreateFontIndirectA(&small);
+    }
     return 1;
 }
 
 int CMainWin::DrawOutlinedText(HDC dc, const RECT& rect, const char* text, COLORREF outline,
                                COLORREF fill) {
     SetTextColor(dc, outline);
-    for (int dy = kOutlineFrom; dy <= kOutlineTo; ++dy) {
-        for (int dx = kOutlineFrom; dx <= kOutlineTo; ++dx) {
+    const int from = m_lengths.outlineFrom, to = m_lengths.outlineTo;
+    for (int dy = from; dy <= to; ++dy) {
+        for (int dx = from; dx <= to; ++dx) {
             RECT r = {rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
             DrawTextA(dc, text, -1, &r, kTextFormat);
         }
@@ -35,13 +41,28 @@ int CMainWin::DrawOutlinedText(HDC dc, const RECT& rect, const char* text, COLOR
 }
 
 void CMainWin::DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline, COLORREF fill) {
-    const RECT percentRect = {0, kPercentTop, kFaceSize, kFaceSize};
-    const RECT statusRect = {0, kStatusTop, kFaceSize, kFaceSize};
+    const int face = m_lengths.face;
+    const RECT percentRect = {0, m_lengths.percentTop, face, face};
+    const RECT statusRect = {0, m_lengths.statusTop, face, face};
+    // A missing font leaves the DC's default one selected.
     SelectObject(dc, m_bigFont);
     SetBkMode(dc, TRANSPARENT);
     DrawOutlinedText(dc, percentRect, d.percentText, outline, fill);
     SelectObject(dc, m_smallFont);
     DrawOutlinedText(dc, statusRect, d.statusText, outline, fill);
+}
+
+// The whole face, the moon first: true when everything it needs was there, so that
+// the layer shows exactly this face.
+bool CMainWin::DrawFace(const FaceDescription& d) {
+    CreateDrawingTools();
+    CreateFonts();
+    const bool moon = DrawMoon(d.phase, d.tilt) != 0;
+    // The mask carries the coverage: the texts are white on it.
+    DrawFaceTexts(m_mask.GetMemDC(), d, kWhite, kWhite);
+    DrawFaceTexts(m_face.GetMemDC(), d, kLightColour, d.stateColour);
+    const bool layer = UpdateLayer(0) != 0;
+    return moon && layer && m_bigFont && m_smallFont;
 }
 
 int CMainWin::PollPower() {
@@ -52,21 +73,24 @@ int CMainWin::PollPower() {
     }
     PowerSample sample;
     memcpy(&sample, &status, sizeof(sample));
-    if (!SampleChanged(m_snapshot, sample)) {
+    if (SampleChanged(m_snapshot, sample)) {
+        if (UnplugRule(m_snapshot, sample)) {
+            FadeTo(kFadeIn, kFadeStepSlow);
+        }
+        if (FullChargeRule(sample)) {
+            FadeTo(kFadeOut, kFadeStepSlow);
+        }
+        m_snapshot = sample;
+        const FaceDescription d = DescribeSample(sample);
+        if (m_faceWanted && m_faceDrawn && SameFace(m_wanted, d)) {
+            return 1;
+        }
+        m_wanted = d;
+        m_faceWanted = true;
+    } else if (m_faceDrawn || !m_faceWanted) {
         return 1;
     }
-    if (UnplugRule(m_snapshot, sample)) {
-        FadeTo(kFadeIn, kFadeStepSlow);
-    }
-    if (FullChargeRule(sample)) {
-        FadeTo(kFadeOut, kFadeStepSlow);
-    }
-    const FaceDescription d = DescribeSample(sample);
-    DrawMoon(d.phase, d.tilt);
-    // The mask carries the coverage: the texts are white on it.
-    DrawFaceTexts(m_mask.GetMemDC(), d, kWhite, kWhite);
-    m_snapshot = sample;
-    DrawFaceTexts(m_face.GetMemDC(), d, kLightColour, d.stateColour);
-    UpdateLayer(0);
+    // Also when an earlier drawing lacked what Windows refused: it is tried again.
+    m_faceDrawn = DrawFace(m_wanted);
     return 1;
 }

@@ -8,31 +8,42 @@ namespace {
 
 constexpr COLORREF kBlack = 0;
 
-}  // namespace
-
-void CMainWin::CreateDrawingTools() {
-    m_lightPen = CreatePen(PS_SOLID, 1, kLightColour);
-    m_lightBrush = CreateSolidBrush(kLightColour);
-    m_blackPen = CreatePen(PS_SOLID, 1, kBlack);
-    m_blackBrush = CreateSolidBrush(kBlack);
+template <typename Handle, typename Make> void MakeIfMissing(Handle& handle, Make make) {
+    if (!handle) {
+        handle = make();
+    }
 }
 
+}  // namespace
+
+// Makes the tools that are missing: one Windows refused is asked for again at the next
+// drawing.
+void CMainWin::CreateDrawingTools() {
+    MakeIfMissing(m_lightPen, [] { return CreatePen(PS_SOLID, 1, kLightColour); });
+    MakeIfMissing(m_lightBrush, [] { return CreateSolidBrush(kLightColour); });
+    MakeIfMissing(m_blackPen, [] { return CreatePen(PS_SOLID, 1, kBlack); });
+    MakeIfMissing(m_blackBrush, [] { return CreateSolidBrush(kBlack); });
+}
+
+// 1 when the moon could be drawn whole on both surfaces.
 int CMainWin::DrawMoon(double phase, double tilt) {
+    const int size = m_lengths.face;
     CDibImage scratch;
-    m_face.CreateDib(kFaceSize, kFaceSize, kFaceBits);
-    m_mask.CreateDib(kFaceSize, kFaceSize, kFaceBits);
-    scratch.CreateDib(kFaceSize, kFaceSize, kFaceBits);
+    // All three, whatever happens to one: no surface keeps a picture of before.
+    const int made = m_face.CreateDib(size, size, kFaceBits) &
+                     m_mask.CreateDib(size, size, kFaceBits) &
+                     scratch.CreateDib(size, size, kFaceBits);
     HDC face = m_face.GetMemDC();
     HDC temp = scratch.GetMemDC();
 
-    const MoonPlan plan = PlanMoon(phase, tilt);
+    const MoonPlan plan = PlanMoon(phase, tilt, size);
     m_face.FillColor(kBlack);
     scratch.FillColor(kBlack);
 
     if (plan.way != MoonWay::kUnlit) {
         SelectObject(face, m_lightPen);
         SelectObject(face, m_lightBrush);
-        Ellipse(face, 0, 0, kFaceSize, kFaceSize);
+        Ellipse(face, 0, 0, size, size);
     }
     switch (plan.way) {
     case MoonWay::kStraight: {
@@ -50,7 +61,7 @@ int CMainWin::DrawMoon(double phase, double tilt) {
         SelectObject(temp, m_lightPen);
         SelectObject(temp, m_lightBrush);
         Ellipse(temp, plan.left, plan.top, plan.right, plan.bottom);
-        BitBlt(face, 0, 0, kFaceSize, kFaceSize, temp, 0, 0, SRCAND);
+        BitBlt(face, 0, 0, size, size, temp, 0, 0, SRCAND);
         break;
     case MoonWay::kCrescent:
         SelectObject(face, m_blackPen);
@@ -65,5 +76,5 @@ int CMainWin::DrawMoon(double phase, double tilt) {
     SelectObject(temp, GetStockObject(BLACK_PEN));
     SelectObject(temp, GetStockObject(BLACK_BRUSH));
     scratch.Release();
-    return 1;
+    return made && m_lightPen && m_lightBrush && m_blackPen && m_blackBrush;
 }

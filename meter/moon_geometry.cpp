@@ -1,17 +1,19 @@
 #include "meter/moon_geometry.h"
 
+#include "framework/lengths.h"
+
 #include <limits.h>
 #include <math.h>
 
-Terminator ComputeTerminator(double phase, double tilt) {
+Terminator ComputeTerminator(double phase, double tilt, double radius) {
     Terminator t;
     const double s = sin(tilt);
     const double c = cos(tilt);
-    t.x1 = kMoonRadius * s;
-    t.y1 = -(kMoonRadius * c);
-    t.x2 = -(kMoonRadius * s);
-    t.y2 = kMoonRadius * c;
-    const double k = kMoonRadius * cos(phase);
+    t.x1 = radius * s;
+    t.y1 = -(radius * c);
+    t.x2 = -(radius * s);
+    t.y2 = radius * c;
+    const double k = radius * cos(phase);
     t.x3 = k * c;
     t.y3 = k * s;
 
@@ -45,40 +47,40 @@ int TruncToInt(double value) {
 
 namespace {
 
-constexpr int kCentre = kFaceSize / 2;
-
 bool IsNumber(double v) { return v == v; }
 
-MoonPlan StraightPlan(const Terminator& t) {
+MoonPlan StraightPlan(const Terminator& t, int faceSize) {
     MoonPlan p{};
     p.way = MoonWay::kStraight;
     // The poles are truncated first and then moved to the centre.
-    const int ux = TruncToInt(t.x1) + kCentre;
-    const int uy = TruncToInt(t.y1) + kCentre;
-    const int lx = TruncToInt(t.x2) + kCentre;
-    const int ly = TruncToInt(t.y2) + kCentre;
+    const int centre = faceSize / 2;
+    const int ux = TruncToInt(t.x1) + centre;
+    const int uy = TruncToInt(t.y1) + centre;
+    const int lx = TruncToInt(t.x2) + centre;
+    const int ly = TruncToInt(t.y2) + centre;
     p.polygon[0] = {ux, uy};
     p.polygon[1] = {lx, ly};
-    p.polygon[2] = {kFaceSize, ly};
-    p.polygon[3] = {kFaceSize, 0};
+    p.polygon[2] = {faceSize, ly};
+    p.polygon[3] = {faceSize, 0};
     p.polygon[4] = {ux, 0};
     return p;
 }
 
-MoonPlan EllipsePlan(MoonWay way, const Terminator& t, double rounding) {
+MoonPlan EllipsePlan(MoonWay way, const Terminator& t, int faceSize, double rounding) {
     MoonPlan p{};
     p.way = way;
-    p.left = TruncToInt((t.X - t.R) + kCentre + rounding);
-    p.top = TruncToInt((t.Y - t.R) + kCentre + rounding);
-    p.right = TruncToInt((t.R + t.X) + kCentre + rounding);
-    p.bottom = TruncToInt((t.R + t.Y) + kCentre + rounding);
+    const int centre = faceSize / 2;
+    p.left = TruncToInt((t.X - t.R) + centre + rounding);
+    p.top = TruncToInt((t.Y - t.R) + centre + rounding);
+    p.right = TruncToInt((t.R + t.X) + centre + rounding);
+    p.bottom = TruncToInt((t.R + t.Y) + centre + rounding);
     return p;
 }
 
 }  // namespace
 
-MoonPlan PlanMoon(double phase, double tilt) {
-    const Terminator t = ComputeTerminator(phase, tilt);
+MoonPlan PlanMoon(double phase, double tilt, int faceSize) {
+    const Terminator t = ComputeTerminator(phase, tilt, faceSize / 2.0);
     const bool polesKnown = IsNumber(t.x1) && IsNumber(t.y1) && IsNumber(t.x2) && IsNumber(t.y2);
     if (!IsNumber(phase) || !polesKnown) {
         MoonPlan p{};
@@ -87,11 +89,13 @@ MoonPlan PlanMoon(double phase, double tilt) {
     }
     // A circle through three points that are (numerically) in a line has no
     // finite centre: its limit is the straight pole axis.
-    if (t.R > kStraightRadius || !IsNumber(t.R) || !IsNumber(t.X) || !IsNumber(t.Y)) {
-        return StraightPlan(t);
+    constexpr int kDesignFace = kFaceScale * kDesignLayer;
+    const double straight = kStraightRadius * faceSize / kDesignFace;
+    if (t.R > straight || !IsNumber(t.R) || !IsNumber(t.X) || !IsNumber(t.Y)) {
+        return StraightPlan(t, faceSize);
     }
     if (phase <= kHalfPi) {
-        return EllipsePlan(MoonWay::kGibbous, t, 0.0);
+        return EllipsePlan(MoonWay::kGibbous, t, faceSize, 0.0);
     }
-    return EllipsePlan(MoonWay::kCrescent, t, 0.5);
+    return EllipsePlan(MoonWay::kCrescent, t, faceSize, 0.5);
 }

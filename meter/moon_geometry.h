@@ -3,9 +3,9 @@
 #ifndef SORVANE_MOON_GEOMETRY_H
 #define SORVANE_MOON_GEOMETRY_H
 
-constexpr int kFaceSize = 240;              // the face and mask are drawn at 4x the window
-constexpr double kMoonRadius = 120.0;       // the disc fills the face
-constexpr double kStraightRadius = 1000.0;  // beyond this the terminator is drawn straight
+// Beyond this radius, on the 240-pixel face of 96 DPI, the terminator is drawn
+// straight; on a larger face the bound grows with it.
+constexpr double kStraightRadius = 1000.0;
 constexpr double kPi = 3.141592653589793;
 constexpr double kHalfPi = 1.5707963267948966;
 
@@ -16,7 +16,8 @@ struct Terminator {
     double X, Y, R;  // circle through the three points
 };
 
-Terminator ComputeTerminator(double phase, double tilt);
+// The disc of the given radius is centred on 0, 0.
+Terminator ComputeTerminator(double phase, double tilt, double radius);
 
 enum class MoonWay {
     kStraight,  // a black polygon right of the pole axis
@@ -35,7 +36,8 @@ struct MoonPlan {
     int left, top, right, bottom;  // kGibbous and kCrescent: the ellipse's box
 };
 
-MoonPlan PlanMoon(double phase, double tilt);
+// The disc fills a face of faceSize x faceSize pixels.
+MoonPlan PlanMoon(double phase, double tilt, int faceSize);
 
 // Truncation toward zero that stays defined for any double: values beyond the int
 // range saturate (GDI would clip them anyway); NaN is the caller's to rule out.

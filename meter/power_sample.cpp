@@ -55,6 +55,11 @@ FaceDescription DescribeSample(const PowerSample& sample) {
     return d;
 }
 
+bool SameFace(const FaceDescription& a, const FaceDescription& b) {
+    return strcmp(a.percentText, b.percentText) == 0 && strcmp(a.statusText, b.statusText) == 0 &&
+           a.stateColour == b.stateColour && a.phase == b.phase && a.tilt == b.tilt;
+}
+
 bool SampleChanged(const PowerSample& previous, const PowerSample& sample) {
     return memcmp(&previous, &sample, sizeof(PowerSample)) != 0;
 }

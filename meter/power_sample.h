@@ -47,6 +47,10 @@ struct FaceDescription {
 
 FaceDescription DescribeSample(const PowerSample& sample);
 
+// The two draw the same face, pixel for pixel: the same texts in the same colour over
+// the same moon. Many samples differ from the last only in the seconds of the time.
+bool SameFace(const FaceDescription& a, const FaceDescription& b);
+
 // Any differing byte, the reserved one and the full life time included, is a change.
 bool SampleChanged(const PowerSample& previous, const PowerSample& sample);
 

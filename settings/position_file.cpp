@@ -81,7 +81,7 @@ int CMainWin::RestorePosition() {
     monitors.count = 0;
     EnumDisplayMonitors(nullptr, nullptr, AddMonitorArea, reinterpret_cast<LPARAM>(&monitors));
     const Position p = ResolvePosition(x, y, WorkArea{r.left, r.top, r.right, r.bottom},
-                                       monitors.areas, monitors.count);
+                                       monitors.areas, monitors.count, m_lengths);
     MoveTo(p.x, p.y);
     m_positionKnown = true;
     return 1;

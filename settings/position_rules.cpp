@@ -3,8 +3,8 @@
 #include <limits.h>
 #include <string.h>
 
-Position DefaultPosition(const WorkArea& area) {
-    return Position{area.right - kDefaultRightInset, area.top + kDefaultTopInset};
+Position DefaultPosition(const WorkArea& area, const Lengths& lengths) {
+    return Position{area.right - lengths.rightInset, area.top + lengths.topInset};
 }
 
 int ParseStoredInt(const char* text) {
@@ -42,19 +42,32 @@ int ResolveCoordinate(const char* text, int low, int high, int fallback) {
     return value < low || value > high ? fallback : value;
 }
 
-Position ResolvePosition(const char* xText, const char* yText, const WorkArea& primary,
-                         const WorkArea* monitors, int monitorCount) {
-    if (strcmp(xText, kNotSet) != 0 && strcmp(yText, kNotSet) != 0) {
-        const int x = ParseStoredInt(xText);
-        const int y = ParseStoredInt(yText);
-        for (int i = 0; i < monitorCount; ++i) {
-            const WorkArea& m = monitors[i];
-            if (x >= m.left && x <= m.right && y >= m.top && y <= m.bottom) {
-                return Position{x, y};
-            }
+namespace {
+
+bool Within(int value, int low, int high) { return value >= low && value <= high; }
+
+}  // namespace
+
+Position KeepOnMonitors(Position place, const WorkArea& primary, const WorkArea* monitors,
+                        int monitorCount, const Lengths& lengths) {
+    for (int i = 0; i < monitorCount; ++i) {
+        const WorkArea& m = monitors[i];
+        if (Within(place.x, m.left, m.right) && Within(place.y, m.top, m.bottom)) {
+            return place;
         }
     }
-    const Position d = DefaultPosition(primary);
+    const Position d = DefaultPosition(primary, lengths);
+    return Position{Within(place.x, primary.left, primary.right) ? place.x : d.x,
+                    Within(place.y, primary.top, primary.bottom) ? place.y : d.y};
+}
+
+Position ResolvePosition(const char* xText, const char* yText, const WorkArea& primary,
+                         const WorkArea* monitors, int monitorCount, const Lengths& lengths) {
+    if (strcmp(xText, kNotSet) != 0 && strcmp(yText, kNotSet) != 0) {
+        return KeepOnMonitors(Position{ParseStoredInt(xText), ParseStoredInt(yText)}, primary,
+                              monitors, monitorCount, lengths);
+    }
+    const Position d = DefaultPosition(primary, lengths);
     return Position{ResolveCoordinate(xText, primary.left, primary.right, d.x),
                     ResolveCoordinate(yText, primary.top, primary.bottom, d.y)};
 }

@@ -2,8 +2,8 @@
 #ifndef SORVANE_POSITION_RULES_H
 #define SORVANE_POSITION_RULES_H
 
-constexpr int kDefaultRightInset = 85;  // 25 pixels between the meter and the right edge
-constexpr int kDefaultTopInset = 25;
+#include "framework/lengths.h"
+
 constexpr int kPathSize = 520;
 constexpr int kValueSize = 100;
 constexpr char kNotSet[] = "-0";  // what a missing key reads as; "0" is a real position
@@ -16,7 +16,8 @@ struct Position {
     int x, y;
 };
 
-Position DefaultPosition(const WorkArea& area);
+// Near the work area's top right corner, by the insets of the DPI.
+Position DefaultPosition(const WorkArea& area, const Lengths& lengths);
 
 // Like atoi (leading blanks, a sign, digits up to the first non-digit, no digits
 // giving 0), but a value outside the int range saturates instead of being undefined.
@@ -26,11 +27,15 @@ int ParseStoredInt(const char* text);
 // outside [low, high].
 int ResolveCoordinate(const char* text, int low, int high, int fallback);
 
-// A stored place whose top-left point lies in the work area of any monitor (edges
-// included) is kept whole: a meter dragged onto a second screen stays there. One on
-// no monitor falls back per coordinate on the primary work area.
+// A place whose top-left point lies in the work area of any monitor (edges included)
+// is kept whole: a meter dragged onto a second screen stays there. One on no monitor
+// falls back per coordinate on the primary work area.
+Position KeepOnMonitors(Position place, const WorkArea& primary, const WorkArea* monitors,
+                        int monitorCount, const Lengths& lengths);
+
+// The stored place by the same rule; a coordinate not set takes the default.
 Position ResolvePosition(const char* xText, const char* yText, const WorkArea& primary,
-                         const WorkArea* monitors, int monitorCount);
+                         const WorkArea* monitors, int monitorCount, const Lengths& lengths);
 
 // Cuts text after the last occurrence of separator, walking multi-byte characters
 // as whole units so that a trail byte equal to the separator is not mistaken for it.

@@ -11,11 +11,14 @@
 #include <vector>
 
 #include "meter/layer_reduce.h"
-#include "meter/moon_geometry.h"
 #include "tests/support/reference_reduce.h"
 
 namespace {
 
+// The 96-DPI meter: a 240 x 240 face and mask into a 60 x 60 layer.
+constexpr int kLayerSize = 60;
+constexpr int kFaceSize = 4 * kLayerSize;
+constexpr int kLayerBytes = kLayerSize * kLayerSize * 4;
 constexpr int kRowBytes = kFaceSize * 3;
 constexpr size_t kInputBytes = 2u * kRowBytes * kFaceSize;  // 345,600
 
@@ -48,7 +51,7 @@ Pictures& Shared() {
 void BM_Reduce(benchmark::State& state) {
     Pictures& p = Shared();
     for (auto _ : state) {
-        ReduceLayer(p.faceRows.data(), p.maskRows.data(), p.layer.data());
+        ReduceLayer(p.faceRows.data(), p.maskRows.data(), kLayerSize, p.layer.data());
         benchmark::DoNotOptimize(p.layer.data());
         benchmark::ClobberMemory();
     }
@@ -58,7 +61,7 @@ void BM_Reduce(benchmark::State& state) {
 void BM_ReduceReference(benchmark::State& state) {
     Pictures& p = Shared();
     for (auto _ : state) {
-        ReduceLayerReference(p.faceRows.data(), p.maskRows.data(), p.layer.data());
+        ReduceLayerReference(p.faceRows.data(), p.maskRows.data(), kLayerSize, p.layer.data());
         benchmark::DoNotOptimize(p.layer.data());
         benchmark::ClobberMemory();
     }

@@ -13,7 +13,9 @@
 #include "framework/format.h"
 #include "imaging/dib_layout.h"
 #include "mainwin/fade_state.h"
+#include "framework/lengths.h"
 #include "mainwin/pointer_state.h"
+#include "meter/layer_reduce.h"
 #include "meter/moon_geometry.h"
 #include "settings/position_rules.h"
 #include "tests/support/reference_reduce.h"
@@ -26,27 +28,27 @@ TEST(Sample, TextsAndAnglesOfTheFace) {
         PowerSample sample;
         const char* percent;
         const char* status;
-        double lit, tilt;  // phase = pi - pi * lit / 100
+        double phase, tilt;  // phase in units of pi: 0 full, 0.5 half, 0.93 the thinnest
     };
     const Case cases[] = {
-        {MakeSample(0, 1, 57, 10260), "57%", "02:51", 57, -0.564},
-        {MakeSample(0, 2, 30, 0), "30%", "00:00", 30, -0.78},
-        {MakeSample(0, 4, 5, 59), "5%", "00:00", 7, -0.98},
-        {MakeSample(0, 10, 60, 3599), "60%", "00:59", 60, -0.54},
-        {MakeSample(0, 0, 0, 360000), "0%", "100:00", 7, -1.02},
-        {MakeSample(0, 0, 100, kUnknownTime), "100%", "--:--", 100, -0.22},
-        {MakeSample(1, 8, 60, 7200), "60%", "Online", 60, -0.54},
-        {MakeSample(255, 0, 60, 7200), "60%", "02:00", 60, -0.54},
-        {MakeSample(1, 128, 255, kUnknownTime), "100%", "Online", 100, -0.22},
-        {MakeSample(0, 255, 101, 60), "100%", "00:01", 100, -0.22},
-        {MakeSample(0, 1, 200, 60), "100%", "00:01", 100, -0.22},
+        {MakeSample(0, 1, 57, 10260), "57%", "02:51", 0.43, -0.564},
+        {MakeSample(0, 2, 30, 0), "30%", "00:00", 0.70, -0.78},
+        {MakeSample(0, 4, 5, 59), "5%", "00:00", 0.93, -0.98},
+        {MakeSample(0, 10, 60, 3599), "60%", "00:59", 0.40, -0.54},
+        {MakeSample(0, 0, 0, 360000), "0%", "100:00", 0.93, -1.02},
+        {MakeSample(0, 0, 100, kUnknownTime), "100%", "--:--", 0, -0.22},
+        {MakeSample(1, 8, 50, 7200), "50%", "Online", 0.5, -0.62},
+        {MakeSample(255, 0, 60, 7200), "60%", "02:00", 0.40, -0.54},
+        {MakeSample(1, 128, 255, kUnknownTime), "100%", "Online", 0, -0.22},
+        {MakeSample(0, 255, 101, 60), "100%", "00:01", 0, -0.22},
+        {MakeSample(0, 1, 200, 60), "100%", "00:01", 0, -0.22},
     };
     for (const Case& c : cases) {
         const FaceDescription d = DescribeSample(c.sample);
         const int p = c.sample.batteryLifePercent;
         EXPECT_STREQ(d.percentText, c.percent) << p;
         EXPECT_STREQ(d.statusText, c.status) << p;
-        EXPECT_DOUBLE_EQ(d.phase, kPi - c.lit / 100.0 * kPi) << p;
+        EXPECT_NEAR(d.phase / kPi, c.phase, 1e-12) << p;
         EXPECT_NEAR(d.tilt, c.tilt, 1e-12) << p;
     }
 }
@@ -101,83 +103,93 @@ TEST(Sample, TheTwoFadeRules) {
     }
 }
 
-MoonPlan PlanAt(int percent) {
+MoonPlan PlanAt(int percent, int face) {
     const FaceDescription d = DescribeSample(MakeSample(0, 0, uint8_t(percent), 0));
-    return PlanMoon(d.phase, d.tilt);
+    return PlanMoon(d.phase, d.tilt, face);
 }
 
 // The integer shapes handed to GDI where the way of drawing changes: the crescent
-// adds 0.5 before it truncates, the polygon truncates the poles before centring.
+// adds 0.5 before it truncates, the polygon truncates the poles before centring. A
+// larger face takes each way at the same charges.
 TEST(Moon, WaysAndShapesAroundTheEdges) {
     const struct {
-        int percent;
+        int percent, face;
         MoonWay way;
         std::vector<int> shape;  // the ellipse's box, or the polygon's points
     } cases[] = {
-        {0, MoonWay::kCrescent, {1, -2, 242, 238}},
-        {7, MoonWay::kCrescent, {2, -1, 242, 238}},
-        {48, MoonWay::kCrescent, {-73, -1404, 1845, 514}},
-        {49, MoonWay::kStraight, {50, 23, 190, 217, 240, 217, 240, 0, 50, 0}},
-        {50, MoonWay::kStraight, {51, 23, 189, 217, 240, 217, 240, 0, 51, 0}},
-        {51, MoonWay::kStraight, {52, 22, 188, 218, 240, 218, 240, 0, 52, 0}},
-        {52, MoonWay::kGibbous, {-1622, -298, 295, 1619}},
-        {100, MoonWay::kGibbous, {0, 0, 240, 240}},
+        {0, 240, MoonWay::kCrescent, {1, -2, 242, 238}},
+        {7, 240, MoonWay::kCrescent, {2, -1, 242, 238}},
+        {48, 240, MoonWay::kCrescent, {-73, -1404, 1845, 514}},
+        {49, 240, MoonWay::kStraight, {50, 23, 190, 217, 240, 217, 240, 0, 50, 0}},
+        {50, 240, MoonWay::kStraight, {51, 23, 189, 217, 240, 217, 240, 0, 51, 0}},
+        {51, 240, MoonWay::kStraight, {52, 22, 188, 218, 240, 218, 240, 0, 52, 0}},
+        {52, 240, MoonWay::kGibbous, {-1622, -298, 295, 1619}},
+        {100, 240, MoonWay::kGibbous, {0, 0, 240, 240}},
+        {48, 360, MoonWay::kCrescent, {-109, -2106, 2768, 771}},
+        {49, 360, MoonWay::kStraight, {75, 35, 285, 325, 360, 325, 360, 0, 75, 0}},
+        {51, 360, MoonWay::kStraight, {77, 33, 283, 327, 360, 327, 360, 0, 77, 0}},
+        {52, 360, MoonWay::kGibbous, {-2434, -448, 443, 2429}},
     };
     for (const auto& c : cases) {
-        const MoonPlan p = PlanAt(c.percent);
+        const MoonPlan p = PlanAt(c.percent, c.face);
         const MoonPoint* v = p.polygon;
         const std::vector<int> shape =
             p.way == MoonWay::kStraight ? std::vector<int>{v[0].x, v[0].y, v[1].x, v[1].y, v[2].x,
                                                            v[2].y, v[3].x, v[3].y, v[4].x, v[4].y}
                                         : std::vector<int>{p.left, p.top, p.right, p.bottom};
-        EXPECT_EQ(p.way, c.way) << c.percent << " %";
-        EXPECT_EQ(shape, c.shape) << c.percent << " %";
+        EXPECT_EQ(p.way, c.way) << c.percent << " % on " << c.face;
+        EXPECT_EQ(shape, c.shape) << c.percent << " % on " << c.face;
     }
     // Nothing that is not a number reaches an integer; an upright half moon's three
     // points are in a line, and its circle has no centre.
     const double nan = std::nan("");
-    EXPECT_EQ(PlanMoon(nan, -0.5).way, MoonWay::kUnlit);
-    EXPECT_EQ(PlanMoon(1.0, nan).way, MoonWay::kUnlit);
-    EXPECT_EQ(PlanMoon(1.0, INFINITY).way, MoonWay::kUnlit);
-    EXPECT_EQ(PlanMoon(kHalfPi, 0.0).polygon[0].x, 120);
+    EXPECT_EQ(PlanMoon(nan, -0.5, 240).way, MoonWay::kUnlit);
+    EXPECT_EQ(PlanMoon(1.0, nan, 240).way, MoonWay::kUnlit);
+    EXPECT_EQ(PlanMoon(1.0, INFINITY, 240).way, MoonWay::kUnlit);
+    EXPECT_EQ(PlanMoon(kHalfPi, 0.0, 240).polygon[0].x, 120);
 }
 
-// A bottom-up 240 x 240 picture with its top-down row table, as the DIB sections are.
+// A bottom-up square picture with its top-down row table, as the DIB sections are.
 struct Picture {
-    std::vector<uint8_t> bytes = std::vector<uint8_t>(720 * 240);
-    std::vector<uint8_t*> rows = std::vector<uint8_t*>(240);
-    Picture() {
-        for (int y = 0; y < 240; ++y) {
-            rows[y] = DibRowAddress(bytes.data(), 240, 720, y);
+    int size, stride;
+    std::vector<uint8_t> bytes;
+    std::vector<uint8_t*> rows;
+    explicit Picture(int n) : size(n), stride(DibStride24(n)), bytes(stride * n), rows(n) {
+        for (int y = 0; y < n; ++y) {
+            rows[y] = DibRowAddress(bytes.data(), n, stride, y);
         }
     }
     uint8_t* At(int x, int y) { return rows[y] + 3 * x; }
 };
 
 TEST(Pixels, TheReductionIsThePlainMeanOfEachBlock) {
-    Picture face, mask;
-    std::vector<uint8_t> fast(kLayerBytes), plain(kLayerBytes);
     // Anchors of the reference itself: the top row of the window is stored last,
     // the mean truncates, and only the mask's green becomes alpha.
+    Picture face(240), mask(240);
+    std::vector<uint8_t> plain(60 * 60 * 4);
     for (int i = 0; i < 16; ++i) {
         uint8_t* f = face.At(i % 4, i / 4);
         f[0] = 10, f[1] = 20, f[2] = 30;
         mask.At(i % 4, i / 4)[0] = mask.At(i % 4, i / 4)[2] = 255;
     }
     mask.At(2, 1)[1] = face.At(239, 239)[0] = 255;
-    ReduceLayerReference(face.rows.data(), mask.rows.data(), plain.data());
+    ReduceLayerReference(face.rows.data(), mask.rows.data(), 60, plain.data());
     const uint8_t* topLeft = &plain[59 * 60 * 4];
     EXPECT_EQ(uint32_t(topLeft[0] | topLeft[1] << 8 | topLeft[2] << 16 | topLeft[3] << 24),
               0x0F1E140Au);
     EXPECT_EQ(plain[59 * 4], 15) << "the bottom right block";
     std::mt19937 random(20261207);
-    for (int round = 0; round < 4; ++round) {
-        ReduceLayer(face.rows.data(), mask.rows.data(), fast.data());
-        ReduceLayerReference(face.rows.data(), mask.rows.data(), plain.data());
-        ASSERT_EQ(memcmp(fast.data(), plain.data(), kLayerBytes), 0) << "round " << round;
-        for (size_t i = 0; i < face.bytes.size(); ++i) {  // then noise
-            face.bytes[i] = uint8_t(random()), mask.bytes[i] = uint8_t(random());
+    for (int layer : {60, 75, 90, 120, 300}) {  // 100 % to 500 %
+        Picture f(4 * layer), m(4 * layer);
+        std::vector<uint8_t> fast(layer * layer * 4 + 4, 0xA5), want(layer * layer * 4);
+        for (size_t i = 0; i < f.bytes.size(); ++i) {
+            const uint32_t r = random();
+            f.bytes[i] = uint8_t(r), m.bytes[i] = uint8_t(r >> 8);
         }
+        ReduceLayer(f.rows.data(), m.rows.data(), layer, fast.data());
+        ReduceLayerReference(f.rows.data(), m.rows.data(), layer, want.data());
+        ASSERT_EQ(memcmp(fast.data(), want.data(), want.size()), 0) << layer;
+        EXPECT_EQ(fast.back(), 0xA5) << "nothing written past the layer";
     }
 }
 
@@ -233,11 +245,52 @@ TEST(Pointer, TheHoverDelayRunsOnceAndTheBoxHasOddEdges) {
     EXPECT_TRUE(HoverMouseMove(s));
     EXPECT_FALSE(HoverMouseMove(s)) << "moves during the delay do not restart it";
     EXPECT_EQ(HoverDelayElapsed(s, false), HoverDelayOutcome::kNothing) << "the mouse went";
-    // One column right of the window counts, its top row does not.
-    const int box[][3] = {{0, 1, 1}, {60, 59, 1}, {0, 0, 0}, {61, 30, 0}, {-1, 30, 0}, {30, 60, 0}};
+    // One column right of the window counts, its top row does not, at every scale.
+    const int box[][4] = {{0, 1, 60, 1},   {60, 59, 60, 1}, {0, 0, 60, 0},   {61, 30, 60, 0},
+                          {-1, 30, 60, 0}, {30, 60, 60, 0}, {90, 89, 90, 1}, {91, 45, 90, 0},
+                          {45, 90, 90, 0}, {45, 0, 90, 0}};
     for (const auto& b : box) {
-        EXPECT_EQ(InHoverBox(b[0], b[1]), b[2] == 1) << b[0] << "," << b[1];
+        EXPECT_EQ(InHoverBox(b[0], b[1], b[2]), b[3] == 1) << b[0] << "," << b[1] << " of " << b[2];
     }
+}
+
+// A pressed point at one scale is the same spot of the meter at the next.
+TEST(Pointer, ADragScalesItsPressedPointWithTheDpi) {
+    const int cases[][6] = {{45, 44, 144, 96, 30, 29},
+                            {30, 29, 96, 144, 45, 44},
+                            {59, 0, 96, 192, 118, 0},
+                            {89, 1, 144, 120, 74, 1}};
+    for (const auto& c : cases) {
+        PointerState s;
+        BeginDrag(s, c[0], c[1]);
+        ScaleDrag(s, c[2], c[3]);
+        EXPECT_EQ(std::make_pair(s.dragOffsetX, s.dragOffsetY), std::make_pair(c[4], c[5]))
+            << c[2] << " -> " << c[3];
+    }
+    PointerState idle;  // not dragging: nothing to scale
+    ScaleDrag(idle, 96, 192);
+    EXPECT_EQ(idle.dragOffsetX, 0);
+}
+
+// Every length of the design at the common scales; at 96 DPI the design itself.
+TEST(Lengths, EveryLengthAtFourScales) {
+    const int table[][14] = {
+        // dpi layer face big small %top status from to right top aboutW aboutH lift
+        {96, 60, 240, 61, 53, 68, 132, -4, 3, 85, 25, 537, 96, 50},
+        {120, 75, 300, 76, 66, 85, 165, -5, 4, 106, 31, 671, 120, 63},
+        {144, 90, 360, 92, 80, 102, 198, -6, 5, 128, 38, 806, 144, 75},
+        {192, 120, 480, 122, 106, 136, 264, -8, 7, 170, 50, 1074, 192, 100},
+        {72, 60, 240, 61, 53, 68, 132, -4, 3, 85, 25, 537, 96, 50},  // below 100 %: 100 %
+    };
+    for (const auto& t : table) {
+        const Lengths l = LengthsAt(t[0]);
+        const std::vector<int> got = {l.layer,      l.face,      l.bigFont,     l.smallFont,
+                                      l.percentTop, l.statusTop, l.outlineFrom, l.outlineTo,
+                                      l.rightInset, l.topInset,  l.aboutWidth,  l.aboutHeight,
+                                      l.aboutLift};
+        EXPECT_EQ(got, std::vector<int>(t + 1, t + 14)) << t[0] << " dpi";
+    }
+    EXPECT_EQ(LengthsAt(960).layer, 300) << "bounded at 500 %";
 }
 
 TEST(Position, EachCoordinateStaysInTheWorkAreaOfOneMonitor) {
@@ -259,10 +312,11 @@ TEST(Position, EachCoordinateStaysInTheWorkAreaOfOneMonitor) {
         {"1024", "5000", screen, 1024, 25}, {"5000", "-00", screen, 939, 0},  // per coordinate
     };
     for (const Case& c : cases) {
-        const Position p = ResolvePosition(c.x, c.y, c.area, &c.area, 1);
+        const Position p = ResolvePosition(c.x, c.y, c.area, &c.area, 1, LengthsAt(96));
         EXPECT_EQ(std::make_pair(p.x, p.y), std::make_pair(c.wantX, c.wantY)) << c.x << "," << c.y;
     }
-    const Position far = ResolvePosition("99999999999", "-99999999999", huge, &huge, 1);
+    const Position far =
+        ResolvePosition("99999999999", "-99999999999", huge, &huge, 1, LengthsAt(96));
     EXPECT_EQ(std::make_pair(far.x, far.y), std::make_pair(INT_MAX - 86, INT_MIN + 26));
     EXPECT_EQ(ParseStoredInt("-99999999999999999999"), INT_MIN);
     EXPECT_EQ(ParseStoredInt("2147483648"), INT_MAX);
@@ -286,10 +340,10 @@ TEST(Position, APlaceOnAnyMonitorIsKeptWhole) {
     };
     for (const Case& c : cases) {
         const WorkArea monitors[] = {primary, c.second};
-        const Position p = ResolvePosition(c.x, c.y, primary, monitors, c.monitors);
+        const Position p = ResolvePosition(c.x, c.y, primary, monitors, c.monitors, LengthsAt(96));
         EXPECT_EQ(std::make_pair(p.x, p.y), std::make_pair(c.wantX, c.wantY)) << c.x << "," << c.y;
     }
-    const Position d = DefaultPosition(WorkArea{-1280, 40, 0, 1024});
+    const Position d = DefaultPosition(WorkArea{-1280, 40, 0, 1024}, LengthsAt(96));
     EXPECT_EQ(std::make_pair(d.x, d.y), std::make_pair(-85, 65));
 }
 
@@ -309,6 +363,9 @@ TEST(Position, ThePathCutSkipsTrailBytesAndKeepsTheSeparator) {
         {"C:\\\x95\x5C.exe", ShiftJisLead, "C:\\"},  // "\x95\x5C" is one character
         {"C:\\\x95\x5C.exe", NoLead, "C:\\\x95\\"},
         {"C:\\a\x95", ShiftJisLead, "C:\\"},  // a last lead byte keeps the terminator
+        // UTF-8 (code page 65001 has no lead bytes): no byte of a character is 0x5C.
+        {"C:\\users\\\xD0\x9F\xD1\x80\xD0\xBE\\meter.exe", NoLead,
+         "C:\\users\\\xD0\x9F\xD1\x80\xD0\xBE\\"},
     };
     for (const auto& c : cases) {
         char buffer[64];

@@ -88,6 +88,7 @@ public:
     }
     CMainWin& meter() { return m_meter; }
     HWND hwnd() const { return m_meter.GetHwnd(); }
+    void Command(WORD id) { SendMessageA(hwnd(), WM_COMMAND, id, 0); }
     int FinishFade() {  // fade ticks by hand until the fade timer stops; their count
         int ticks = 0;
         for (; m_meter.GetFade().timerRunning && ticks < 1000; ++ticks) {
@@ -118,7 +119,8 @@ inline std::string SettingsFilePath() {
 }
 
 // Live GDI objects: every handle slot is asked for its type (Wine does not
-// implement GetGuiResources).
+// implement GetGuiResources). This relies on Wine's numbering: a GDI handle's low 16
+// bits are its slot, and a handle given as the bare slot is taken for it.
 inline int CountGdiObjects() {
     int count = 0;
     for (ULONG_PTR slot = 0; slot < 0x10000; ++slot) {

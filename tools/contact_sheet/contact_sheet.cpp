@@ -15,7 +15,6 @@
 
 #include "mainwin/fade_state.h"
 #include "meter/layer_reduce.h"
-#include "meter/moon_geometry.h"
 #include "tests/support/wine_support.h"
 
 namespace {
@@ -76,31 +75,16 @@ uint8_t Blend(int source, int alpha, int desktop) {
     return static_cast<uint8_t>(std::min(255, scaled + (desktop * keep + 127) / 255));
 }
 
-std::vector<uint8_t> CompositeLayer(const uint8_t* layer, Rgb desktop) {
-    std::vector<uint8_t> rgb(kLayerSize * kLayerSize * 3);
-    for (int y = 0; y < kLayerSize; ++y) {
-        const uint8_t* row = layer + (kLayerSize - 1 - y) * kLayerSize * 4;
-        for (int x = 0; x < kLayerSize; ++x) {
+std::vector<uint8_t> CompositeLayer(const uint8_t* layer, int size, Rgb desktop) {
+    std::vector<uint8_t> rgb(size * size * 3);
+    for (int y = 0; y < size; ++y) {
+        const uint8_t* row = layer + (size - 1 - y) * size * 4;
+        for (int x = 0; x < size; ++x) {
             const uint8_t* p = row + x * 4;
-            uint8_t* out = &rgb[(y * kLayerSize + x) * 3];
+            uint8_t* out = &rgb[(y * size + x) * 3];
             out[0] = Blend(p[2], p[3], desktop.r);
             out[1] = Blend(p[1], p[3], desktop.g);
             out[2] = Blend(p[0], p[3], desktop.b);
-        }
-    }
-    return rgb;
-}
-
-std::vector<uint8_t> FaceRgb(CDibImage& face) {
-    std::vector<uint8_t> rgb(kFaceSize * kFaceSize * 3);
-    uint8_t** rows = face.GetRows();
-    for (int y = 0; y < kFaceSize; ++y) {
-        for (int x = 0; x < kFaceSize; ++x) {
-            const uint8_t* p = rows[y] + 3 * x;
-            uint8_t* out = &rgb[(y * kFaceSize + x) * 3];
-            out[0] = p[2];
-            out[1] = p[1];
-            out[2] = p[0];
         }
     }
     return rgb;
@@ -147,12 +131,11 @@ int main(int argc, char** argv) {
             char stem[16];
             snprintf(stem, sizeof(stem), "%02d", number);
             const uint8_t* layer = meter.GetLayerBits();
-            const bool ok = WritePpm(folder + stem + "-layer-dark.ppm", kLayerSize, kLayerSize,
-                                     CompositeLayer(layer, kDarkDesktop)) &&
-                            WritePpm(folder + stem + "-layer-light.ppm", kLayerSize, kLayerSize,
-                                     CompositeLayer(layer, kLightDesktop)) &&
-                            WritePpm(folder + stem + "-face.ppm", kFaceSize, kFaceSize,
-                                     FaceRgb(meter.GetFace()));
+            const int size = meter.GetLengths().layer;
+            const bool ok = WritePpm(folder + stem + "-layer-dark.ppm", size, size,
+                                     CompositeLayer(layer, size, kDarkDesktop)) &&
+                            WritePpm(folder + stem + "-layer-light.ppm", size, size,
+                                     CompositeLayer(layer, size, kLightDesktop));
             failures += !ok;
             fprintf(index, "%s\t%s\n", stem, s.label);
         }

@@ -1,0 +1,25 @@
+#include "framework/newer_api.h"
+
+namespace {
+
+// Through void*: a function pointer of one type cast straight to another is what
+// the compiler warns about, and rightly, everywhere else.
+template <typename Function> void Find(HMODULE module, const char* name, Function& out) {
+    out = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+NewerApi LookUpNewerApi() {
+    NewerApi api = {};
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    if (!user32) {
+        return api;
+    }
+    Find(user32, "GetDpiForWindow", api.getDpiForWindow);
+    Find(user32, "SetCoalescableTimer", api.setCoalescableTimer);
+    Find(user32, "RegisterPowerSettingNotification", api.registerPowerSettingNotification);
+    Find(user32, "UnregisterPowerSettingNotification", api.unregisterPowerSettingNotification);
+    Find(user32, "ChangeWindowMessageFilterEx", api.changeWindowMessageFilterEx);
+    return api;
+}

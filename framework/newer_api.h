@@ -1,0 +1,19 @@
+// USER32 functions that Windows 7 lacks, or that the program must not depend on,
+// looked up at run time: an import of any of them would stop the program from
+// loading where it is missing. A missing one is null.
+#ifndef SORVANE_NEWER_API_H
+#define SORVANE_NEWER_API_H
+
+#include <windows.h>
+
+struct NewerApi {
+    UINT(WINAPI* getDpiForWindow)(HWND);  // Windows 10 1607
+    UINT_PTR(WINAPI* setCoalescableTimer)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);   // 8
+    HPOWERNOTIFY(WINAPI* registerPowerSettingNotification)(HANDLE, LPCGUID, DWORD);  // Vista
+    BOOL(WINAPI* unregisterPowerSettingNotification)(HPOWERNOTIFY);
+    BOOL(WINAPI* changeWindowMessageFilterEx)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);  // 7
+};
+
+NewerApi LookUpNewerApi();
+
+#endif
