@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/globals.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -11,8 +12,10 @@ constexpr DWORD kMeterStyle = WS_POPUP | WS_SYSMENU;
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    // Another copy runs: it keeps the meter, this one leaves without a trace.
-    if (FindWindowA(kMeterClass, kMeterTitle)) {
+    // Another copy runs: it keeps the meter, and shows it, since starting the program
+    // again is what a user does who cannot find it (a tray icon in the overflow).
+    if (HWND running = FindWindowA(kMeterClass, kMeterTitle)) {
+        PostMessageA(running, RegisterWindowMessageA(SHOW_METER_MESSAGE), 0, 0);
         return 0;
     }
     HWND active = GetActiveWindow();

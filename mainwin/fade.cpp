@@ -3,6 +3,11 @@
 #include "resources/resource.h"
 
 int CMainWin::FadeTo(int show, int step) {
+    // A hidden meter comes back where it can be seen, whatever left its place on no
+    // monitor.
+    if (show && !IsWindowVisible(m_hwnd)) {
+        KeepOnWorkArea();
+    }
     if (RequestFade(m_fade, show, step)) {
         StartTimer(TIMER_FADE, kFadePeriodMs);
     }

@@ -23,7 +23,10 @@ void CMainWin::OnCommand(WPARAM wParam) {
         OpenAboutWindow(m_hwnd, m_lengths);
         break;
     case ID_RESET_POSITION:
+        // A reset picked from the tray while the meter is hidden would otherwise show
+        // nothing.
         ResetPosition();
+        FadeTo(kFadeIn, kFadeStepSlow);
         break;
     case ID_HIDE:
         FadeTo(kFadeOut, kFadeStepSlow);

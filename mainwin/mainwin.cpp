@@ -10,6 +10,9 @@ namespace {
 
 constexpr char kTrayTip[] = "SorvaneBatteryMeter";
 constexpr char kTaskbarCreated[] = "TaskbarCreated";
+// GUID_CONSOLE_DISPLAY_STATE: the display is off (0), on (1) or dimmed (2).
+constexpr GUID kConsoleDisplayState = {
+    0x6FE69556, 0x704A, 0x47A0, {0x8F, 0x24, 0xC2, 0x8D, 0x93, 0x6F, 0xDA, 0x47}};
 constexpr LONG_PTR kMeterExStyle = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_NOACTIVATE;
 
 #ifndef _WIN64
@@ -31,9 +34,14 @@ CMainWin::~CMainWin() {
 }
 
 LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    // The shell's restart broadcast has a number known only at run time.
+    // The shell's restart broadcast and a second start's request have numbers known
+    // only at run time.
     if (m_taskbarCreated != 0 && message == m_taskbarCreated) {
         AddTrayIcon();
+        return DefWindowProcA(m_hwnd, message, wParam, lParam);
+    }
+    if (m_showMessage != 0 && message == m_showMessage) {
+        FadeTo(kFadeIn, kFadeStepSlow);
         return DefWindowProcA(m_hwnd, message, wParam, lParam);
     }
     switch (message) {
@@ -69,6 +77,18 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_DPICHANGED:
         OnDpiChanged(wParam, lParam);
+        break;
+    case WM_POWERBROADCAST:
+        OnPowerBroadcast(wParam, lParam);
+        DefWindowProcA(m_hwnd, message, wParam, lParam);
+        return TRUE;
+    case WM_DISPLAYCHANGE:
+        OnDisplayChange();
+        break;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA) {
+            OnDisplayChange();
+        }
         break;
     case WM_RBUTTONUP:
         OnRButtonUp(lParam);
@@ -127,6 +147,9 @@ void CMainWin::OnTimer(WPARAM id) {
     case TIMER_TRAY_RETRY:
         OnTrayRetry();
         break;
+    case TIMER_PLACE_CHECK:
+        OnPlaceCheck();
+        break;
     default:
         break;
     }
@@ -156,10 +179,84 @@ int CMainWin::OnCreate() {
     m_snapshot = PowerSample{};
     RestorePosition();
     m_taskbarCreated = RegisterWindowMessageA(kTaskbarCreated);
+    m_showMessage = RegisterWindowMessageA(SHOW_METER_MESSAGE);
+    // An elevated meter hears the shell's restart and a plain second start all the
+    // same: User Interface Privilege Isolation would drop both.
+    if (m_api.changeWindowMessageFilterEx) {
+        m_api.changeWindowMessageFilterEx(m_hwnd, m_taskbarCreated, MSGFLT_ALLOW, nullptr);
+        m_api.changeWindowMessageFilterEx(m_hwnd, m_showMessage, MSGFLT_ALLOW, nullptr);
+    }
     AddTrayIcon();
     FadeTo(kFadeIn, kFadeStepSlow);
-    StartTimer(TIMER_POLL, kPollPeriodMs);
+    m_screenOn = true;
+    StartPollTimer();
+    // Windows answers at once with the display's state, which finds it on.
+    if (m_api.registerPowerSettingNotification) {
+        m_displayNotify = m_api.registerPowerSettingNotification(m_hwnd, &kConsoleDisplayState,
+                                                                 DEVICE_NOTIFY_WINDOW_HANDLE);
+    }
     return 1;
+}
+
+// The poll is the fallback for what Windows does not announce; it may come a little
+// late, so that the processor wakes for it together with other timers.
+void CMainWin::StartPollTimer() {
+    if (m_api.setCoalescableTimer) {
+        m_api.setCoalescableTimer(m_hwnd, TIMER_POLL, kPollPeriodMs, nullptr, kPollToleranceMs);
+    } else {
+        StartTimer(TIMER_POLL, kPollPeriodMs);
+    }
+}
+
+void CMainWin::OnPowerBroadcast(WPARAM event, LPARAM lParam) {
+    if (m_tornDown) {
+        return;
+    }
+    switch (event) {
+    case PBT_APMPOWERSTATUSCHANGE:  // plugged, unplugged: whatever the screen shows
+    case PBT_APMRESUMEAUTOMATIC:    // awake: the face is never stale after sleep
+    case PBT_APMRESUMESUSPEND:
+        PollPower();
+        break;
+    case PBT_POWERSETTINGCHANGE: {
+        const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+        if (setting && setting->PowerSetting == kConsoleDisplayState &&
+            setting->DataLength >= sizeof(DWORD)) {
+            DWORD state;
+            memcpy(&state, setting->Data, sizeof(state));
+            OnDisplayState(state);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// A dark screen costs nothing: no poll wakes the processor until it is on again. A
+// dimmed screen is still seen.
+void CMainWin::OnDisplayState(DWORD state) {
+    const bool on = state != 0;
+    if (on == m_screenOn) {
+        return;
+    }
+    m_screenOn = on;
+    if (!on) {
+        StopTimer(TIMER_POLL);
+        return;
+    }
+    PollPower();
+    StartPollTimer();
+}
+
+void CMainWin::OnDisplayChange() {
+    // Each message of the burst starts the wait again.
+    StartTimer(TIMER_PLACE_CHECK, kPlaceSettleMs);
+}
+
+void CMainWin::OnPlaceCheck() {
+    StopTimer(TIMER_PLACE_CHECK);
+    KeepOnWorkArea();
 }
 
 int CMainWin::Teardown() {
@@ -170,6 +267,10 @@ int CMainWin::Teardown() {
     }
     m_tornDown = true;
     RemoveTrayIcon();
+    if (m_displayNotify && m_api.unregisterPowerSettingNotification) {
+        m_api.unregisterPowerSettingNotification(m_displayNotify);
+    }
+    m_displayNotify = nullptr;
     // A window that never took its stored place must not overwrite it.
     if (m_positionKnown) {
         SavePosition();
@@ -181,6 +282,7 @@ int CMainWin::Teardown() {
     StopTimer(TIMER_FADE);
     StopTimer(TIMER_HOVER_DELAY);
     StopTimer(TIMER_HOVER_WATCH);
+    StopTimer(TIMER_PLACE_CHECK);
     EndTrayRetries();
     m_fade.timerRunning = 0;
     ReleaseLayerSurface();

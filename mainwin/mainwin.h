@@ -28,6 +28,14 @@ public:
     // often, for about a minute.
     static constexpr UINT kTrayRetryMs = 5000;
     static constexpr int kTrayTries = 12;
+    // Docking, a new resolution or taskbar come as a burst of messages: the place is
+    // checked once they have settled.
+    static constexpr UINT kPlaceSettleMs = 1000;
+    // How late the poll may come so that Windows can wake the processor for several
+    // timers at once. Plugging and unplugging arrive as messages at once, so the poll
+    // is only the fallback; a tolerance beyond about 1.6 s is not kept by Windows 8's
+    // timer encoding anyway.
+    static constexpr ULONG kPollToleranceMs = 1000;
 
     CMainWin() = default;
     ~CMainWin();
@@ -89,6 +97,8 @@ private:
     void OnLButtonUp();
     void OnCaptureChanged();
     void OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    void OnPowerBroadcast(WPARAM event, LPARAM lParam);
+    void OnDisplayChange();
     void OnRButtonUp(LPARAM lParam);
     bool OnTrayNotify(LPARAM lParam);
 
@@ -96,9 +106,14 @@ private:
     void OnHoverDelay();
     void OnHoverWatch();
     void OnTrayRetry();
+    void OnPlaceCheck();
 
     // Commands
     void ResetPosition();
+
+    void OnDisplayState(DWORD state);
+    void StartPollTimer();
+    void KeepOnWorkArea();
 
     void AddTrayIcon();
     bool NotifyTray(DWORD message);
@@ -145,8 +160,11 @@ private:
     TrayNotifier m_notifyTray = Shell_NotifyIconA;
     CursorReader m_readCursor = GetCursorPos;
     NewerApi m_api = LookUpNewerApi();
-    int m_trayTriesLeft = 0;       // the retry timer runs while this is above 0
-    UINT m_taskbarCreated = 0;     // the shell's restart broadcast
+    int m_trayTriesLeft = 0;    // the retry timer runs while this is above 0
+    UINT m_taskbarCreated = 0;  // the shell's restart broadcast
+    UINT m_showMessage = 0;     // a second start asking for the meter
+    HPOWERNOTIFY m_displayNotify = nullptr;
+    bool m_screenOn = true;        // where Windows never says, it counts as on
     bool m_positionKnown = false;  // saving is only sound once the stored place was read
     bool m_tornDown = false;
 };

@@ -27,6 +27,10 @@
 #define TIMER_HOVER_DELAY 104
 #define TIMER_HOVER_WATCH 105
 #define TIMER_TRAY_RETRY 106
+#define TIMER_PLACE_CHECK 107
+
+/* A second start asks the running meter to show itself with this registered message */
+#define SHOW_METER_MESSAGE "OstrelBatteryMeterShow"
 
 /* Notification-area icon: WM_USER + 101 is its callback message */
 #define WM_TRAYNOTIFY (0x0400 + 101)

@@ -20,6 +20,7 @@ constexpr int kMaxMonitors = 16;
 struct MonitorAreas {
     WorkArea areas[kMaxMonitors];
     int count;
+    int primary;  // -1 until the primary monitor is seen
 };
 
 BOOL CALLBACK AddMonitorArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
@@ -28,9 +29,20 @@ BOOL CALLBACK AddMonitorArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     info.cbSize = sizeof(info);
     if (GetMonitorInfoA(monitor, &info)) {
         const RECT& w = info.rcWork;
+        if (info.dwFlags & MONITORINFOF_PRIMARY) {
+            list.primary = list.count;
+        }
         list.areas[list.count++] = WorkArea{w.left, w.top, w.right, w.bottom};
     }
     return list.count < kMaxMonitors;
+}
+
+MonitorAreas ListMonitors() {
+    MonitorAreas monitors;
+    monitors.count = 0;
+    monitors.primary = -1;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitorArea, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
 }
 
 }  // namespace
@@ -77,12 +89,26 @@ int CMainWin::RestorePosition() {
         GetPrivateProfileStringA(kSection, kKeyX, kNotSet, x, sizeof(x), path);
         GetPrivateProfileStringA(kSection, kKeyY, kNotSet, y, sizeof(y), path);
     }
-    MonitorAreas monitors;
-    monitors.count = 0;
-    EnumDisplayMonitors(nullptr, nullptr, AddMonitorArea, reinterpret_cast<LPARAM>(&monitors));
+    const MonitorAreas monitors = ListMonitors();
     const Position p = ResolvePosition(x, y, WorkArea{r.left, r.top, r.right, r.bottom},
                                        monitors.areas, monitors.count, m_lengths);
     MoveTo(p.x, p.y);
     m_positionKnown = true;
     return 1;
+}
+
+// After a change of monitors the place is checked as at the start. The primary work
+// area comes from the monitor list: on Windows it equals SPI_GETWORKAREA, and Wine
+// keeps that one as it was when the process started.
+void CMainWin::KeepOnWorkArea() {
+    const MonitorAreas monitors = ListMonitors();
+    RECT r;
+    if (monitors.primary < 0 || !GetWindowRect(m_hwnd, &r)) {
+        return;
+    }
+    const Position p = KeepOnMonitors(Position{r.left, r.top}, monitors.areas[monitors.primary],
+                                      monitors.areas, monitors.count, m_lengths);
+    if (p.x != r.left || p.y != r.top) {
+        MoveTo(p.x, p.y);
+    }
 }

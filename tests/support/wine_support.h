@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "mainwin/mainwin.h"
 #include "tests/support/sample_maker.h"
@@ -52,22 +53,76 @@ inline void PumpFor(DWORD ms, TimerLog* log = nullptr) {
     PumpUntil([] { return false; }, ms, log);
 }
 
+// An icon's colour pixels, top row first, with its width in front.
+inline std::vector<uint32_t> IconPixels(HICON icon) {
+    ICONINFO info;
+    if (!GetIconInfo(icon, &info)) {
+        return {};
+    }
+    BITMAP bitmap;
+    GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
+    std::vector<uint32_t> pixels(1 + bitmap.bmWidth * bitmap.bmHeight);
+    pixels[0] = bitmap.bmWidth;
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    format.bmiHeader.biWidth = bitmap.bmWidth;
+    format.bmiHeader.biHeight = -bitmap.bmHeight;  // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, info.hbmColor, 0, bitmap.bmHeight, &pixels[1], &format, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return pixels;
+}
+
 // The shell (Wine's takes seconds to forget an icon): it records A, M, D (add, modify,
-// delete) and, still starting at log-on, refuses the first; a refused add may land.
+// delete) and the last icon it was given, and, still starting at log-on, refuses the
+// first; a refused add may land.
 struct FakeShell {
     static inline int refusals = 0;
     static inline bool refusedAddsLand = false, iconThere = false;
     static inline std::string calls;
-    static BOOL WINAPI Notify(DWORD message, PNOTIFYICONDATAA) {
+    static inline std::vector<uint32_t> icon;
+    static BOOL WINAPI Notify(DWORD message, PNOTIFYICONDATAA data) {
         calls += "AMD"[message];
+        if (data->uFlags & NIF_ICON) {
+            icon = IconPixels(data->hIcon);
+        }
         const bool taken = refusals-- <= 0 && iconThere != (message == NIM_ADD);
         iconThere |= message == NIM_ADD && (taken || refusedAddsLand);
         return taken;
     }
 };
 
-// A meter window on the fake power source and shell, destroyed (with its teardown)
-// at the end.
+// What Wine cannot show of the functions newer than Windows 7: Wine's power setting
+// registration is a stub, and it has no privilege isolation. Calls are recorded.
+struct FakeSystem {
+    static inline GUID registered = {};
+    static inline HPOWERNOTIFY unregistered = nullptr;
+    static inline std::vector<UINT> allowed;  // messages let through
+    static HPOWERNOTIFY WINAPI Register(HANDLE, LPCGUID setting, DWORD) {
+        registered = *setting;
+        return reinterpret_cast<HPOWERNOTIFY>(&registered);
+    }
+    static BOOL WINAPI Unregister(HPOWERNOTIFY notify) { return unregistered = notify, TRUE; }
+    static BOOL WINAPI Allow(HWND, UINT message, DWORD action, PCHANGEFILTERSTRUCT) {
+        allowed.push_back(action == MSGFLT_ALLOW ? message : 0);
+        return TRUE;
+    }
+    static NewerApi Api() {
+        NewerApi api = LookUpNewerApi();
+        registered = GUID{}, unregistered = nullptr, allowed.clear();
+        api.registerPowerSettingNotification = Register;
+        api.unregisterPowerSettingNotification = Unregister;
+        api.changeWindowMessageFilterEx = Allow;
+        return api;
+    }
+};
+
+// A meter window on the fake power source, shell and system, destroyed (with its
+// teardown) at the end.
 class MeterUnderTest {
 public:
     explicit MeterUnderTest(const PowerSample& first, int trayRefusals = 0,
@@ -78,6 +133,7 @@ public:
         FakeShell::iconThere = false, FakeShell::calls = "";
         m_meter.SetPowerReader(FakePower::Read);
         m_meter.SetTrayNotifier(FakeShell::Notify);
+        m_meter.SetNewerApi(FakeSystem::Api());
         m_meter.Register(GetModuleHandleA(nullptr), "SorvaneTestMeter", nullptr, nullptr);
         m_meter.Create(GetModuleHandleA(nullptr), GetDesktopWindow(), "", WS_POPUP | WS_SYSMENU, 0);
     }

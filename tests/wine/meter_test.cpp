@@ -89,6 +89,25 @@ TEST(Meter, EachTriggerFadesItsWayAtItsStep) {
              t.meter().PollPower();
          },
          0},
+        {"Reset while hidden", kOnBattery,
+         [](MeterUnderTest& t) {
+             t.Command(ID_HIDE), t.FinishFade(), t.Command(ID_RESET_POSITION);
+         },
+         0},
+        {"a second start", kOnBattery,
+         [](MeterUnderTest& t) {
+             t.Command(ID_HIDE), t.FinishFade();
+             SendMessageA(t.hwnd(), RegisterWindowMessageA(SHOW_METER_MESSAGE), 0, 0);
+         },
+         0},
+        {"unplugged, told at once", MakeSample(kAcOnline, 9, 98, kUnknownTime),
+         [](MeterUnderTest& t) {
+             t.FinishFade(), t.meter().PollPower(), t.FinishFade();
+             FakePower::sample = MakeSample(kAcOffline, 1, 98, 7200);
+             EXPECT_EQ(SendMessageA(t.hwnd(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0),
+                       TRUE);
+         },
+         0},
         {"a press", kOnBattery,
          [](MeterUnderTest& t) {
              t.FinishFade(), t.meter().FadeTo(kFadeOut, kFadeStepFast), t.meter().FadeTick();

@@ -68,6 +68,12 @@ sorvane_fresh_prefix() {
     wineserver -w
 }
 
+# The scale of every Wine process started after it: 96 is 100 %, 144 is 150 %.
+sorvane_logpixels() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    wineserver -w
+}
+
 # Runs a command under a private Xvfb of the standard screen size.
 sorvane_xvfb() {
     xvfb-run -a -s "-screen 0 $SORVANE_SCREEN -nolisten tcp" "$@"
