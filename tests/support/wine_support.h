@@ -84,10 +84,11 @@ struct FakeShell {
     static inline int refusals = 0;
     static inline bool refusedAddsLand = false, iconThere = false;
     static inline std::string calls;
+    static inline bool recordIcon = false;  // reading it makes GDI objects for a while
     static inline std::vector<uint32_t> icon;
     static BOOL WINAPI Notify(DWORD message, PNOTIFYICONDATAA data) {
         calls += "AMD"[message];
-        if (data->uFlags & NIF_ICON) {
+        if (recordIcon && (data->uFlags & NIF_ICON)) {
             icon = IconPixels(data->hIcon);
         }
         const bool taken = refusals-- <= 0 && iconThere != (message == NIM_ADD);

@@ -74,7 +74,9 @@ TEST(Dpi, AChangeRedrawsAllAtTheNewScaleWhereWindowsSaysAndLeaksNothing) {
 // The system hands out 24-pixel small icons at 144 DPI: the image drawn for them, not
 // a neighbour stretched.
 TEST(Dpi, TheTrayIconIsTheImageOfTheSystemsSmallIconSize) {
+    FakeShell::recordIcon = true;
     MeterUnderTest t(kOnBattery);
+    FakeShell::recordIcon = false;
     const HMODULE self = GetModuleHandleA(nullptr);
     const BYTE* group = static_cast<const BYTE*>(LockResource(
         LoadResource(self, FindResourceA(self, MAKEINTRESOURCEA(IDI_TRAY), RT_GROUP_ICON))));
