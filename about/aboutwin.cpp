@@ -67,7 +67,10 @@ void CAboutWin::OnClose() {
     // A close during the fade-in would otherwise fight it step for step and the
     // splash would never go.
     StopTimer(TIMER_ABOUT_FADE_IN);
-    StartTimer(TIMER_ABOUT_FADE_OUT, kAboutFadePeriodMs);
+    // Without its timer the splash would stay; it goes at once instead.
+    if (!StartTimer(TIMER_ABOUT_FADE_OUT, kAboutFadePeriodMs)) {
+        Destroy();
+    }
 }
 
 void CAboutWin::OnTimer(WPARAM id) {

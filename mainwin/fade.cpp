@@ -8,8 +8,9 @@ int CMainWin::FadeTo(int show, int step) {
     if (show && !IsWindowVisible(m_hwnd)) {
         KeepOnWorkArea();
     }
-    if (RequestFade(m_fade, show, step)) {
-        StartTimer(TIMER_FADE, kFadePeriodMs);
+    // A refused timer leaves the fade waiting for the next poll to start it.
+    if (RequestFade(m_fade, show, step) && !StartTimer(TIMER_FADE, kFadePeriodMs)) {
+        m_fade.timerRunning = 0;
     }
     return 1;
 }

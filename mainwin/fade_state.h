@@ -30,4 +30,9 @@ struct FadeOutcome {
 
 FadeOutcome AdvanceFade(FadeState& state);
 
+// Not yet at the end its direction leads to.
+inline bool FadeUnfinished(const FadeState& state) {
+    return state.direction == 1 ? state.alpha > 0 : state.alpha < kMaxAlpha;
+}
+
 #endif

@@ -133,10 +133,10 @@ void CMainWin::OnTimer(WPARAM id) {
     }
     switch (id) {
     case TIMER_POLL:
-        PollPower();
+        OnPollTick();
         break;
     case TIMER_FADE:
-        FadeTick();
+        OnFadeTick();
         break;
     case TIMER_HOVER_DELAY:
         OnHoverDelay();
@@ -162,6 +162,7 @@ int CMainWin::OnCreate() {
     m_fade.step = kFadeStepSlow;
     m_tornDown = false;
     m_lengths = LengthsAt(WindowDpi());
+    m_wantedDpi = m_lengths.dpi;
 
     CreateDrawingTools();
     CreateFonts();
@@ -199,13 +200,32 @@ int CMainWin::OnCreate() {
 }
 
 // The poll is the fallback for what Windows does not announce; it may come a little
-// late, so that the processor wakes for it together with other timers.
+// late, so that the processor wakes for it together with other timers. A plain timer
+// is better than none.
 void CMainWin::StartPollTimer() {
-    if (m_api.setCoalescableTimer) {
-        m_api.setCoalescableTimer(m_hwnd, TIMER_POLL, kPollPeriodMs, nullptr, kPollToleranceMs);
-    } else {
+    m_pollTimerOn =
+        (m_api.setCoalescableTimer &&
+         m_api.setCoalescableTimer(m_hwnd, TIMER_POLL, kPollPeriodMs, nullptr, kPollToleranceMs)) ||
         StartTimer(TIMER_POLL, kPollPeriodMs);
+}
+
+// Whatever Windows refused before is asked for again at the next tick: a layer at the
+// monitor's scale at the poll, the poll's own timer at a fade tick, and the reverse.
+void CMainWin::OnPollTick() {
+    if (m_wantedDpi != m_lengths.dpi) {
+        ApplyDpi(m_wantedDpi);
     }
+    if (!m_fade.timerRunning && FadeUnfinished(m_fade)) {
+        FadeTo(m_fade.direction == 0, m_fade.step);
+    }
+    PollPower();
+}
+
+void CMainWin::OnFadeTick() {
+    if (!m_pollTimerOn && m_screenOn) {
+        StartPollTimer();
+    }
+    FadeTick();
 }
 
 void CMainWin::OnPowerBroadcast(WPARAM event, LPARAM lParam) {
@@ -243,6 +263,7 @@ void CMainWin::OnDisplayState(DWORD state) {
     m_screenOn = on;
     if (!on) {
         StopTimer(TIMER_POLL);
+        m_pollTimerOn = false;
         return;
     }
     PollPower();
@@ -277,6 +298,7 @@ int CMainWin::Teardown() {
     }
     FreeDrawingTools();
     StopTimer(TIMER_POLL);
+    m_pollTimerOn = false;
     // After a log-off teardown the window lives on briefly; nothing may tick into
     // the freed layer.
     StopTimer(TIMER_FADE);
@@ -336,6 +358,7 @@ int CMainWin::WindowDpi() const {
 // leaves the old one, and its sizes, whole: 0, and the next change tries again.
 int CMainWin::ApplyDpi(int dpi) {
     const Lengths next = LengthsAt(dpi);
+    m_wantedDpi = next.dpi;
     if (next.dpi == m_lengths.dpi) {
         return 1;
     }
@@ -391,14 +414,14 @@ void CMainWin::EndTrayRetries() {
     StopTimer(TIMER_TRAY_RETRY);
 }
 
-// True when the shell took the request, or when there is no icon to give it.
+// True when the shell took the request.
 bool CMainWin::NotifyTray(DWORD message) {
     // The small-icon size picks the 16-pixel image instead of scaling a large one.
     HICON icon = static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    if (!icon) {
-        return true;
+    if (!icon) {  // refused for now: the retries ask again
+        return false;
     }
     NOTIFYICONDATAA data;
     memset(&data, 0, sizeof(data));

@@ -107,6 +107,8 @@ private:
     void OnHoverWatch();
     void OnTrayRetry();
     void OnPlaceCheck();
+    void OnPollTick();
+    void OnFadeTick();
 
     // Commands
     void ResetPosition();
@@ -164,7 +166,9 @@ private:
     UINT m_taskbarCreated = 0;  // the shell's restart broadcast
     UINT m_showMessage = 0;     // a second start asking for the meter
     HPOWERNOTIFY m_displayNotify = nullptr;
-    bool m_screenOn = true;        // where Windows never says, it counts as on
+    bool m_screenOn = true;  // where Windows never says, it counts as on
+    bool m_pollTimerOn = false;
+    int m_wantedDpi = kDesignDpi;  // the monitor's; the lengths lag while Windows refuses
     bool m_positionKnown = false;  // saving is only sound once the stored place was read
     bool m_tornDown = false;
 };
