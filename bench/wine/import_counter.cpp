@@ -1,5 +1,7 @@
 #include "bench/wine/import_counter.h"
 
+#include "tests/support/import_slots.h"
+
 #include <stdio.h>
 #include <string.h>
 
@@ -32,53 +34,18 @@ std::string Lower(const char* s) {
     return out;
 }
 
-bool Patch(ULONG_PTR* entry, ULONG_PTR value) {
-    DWORD old = 0;
-    if (!VirtualProtect(entry, sizeof(*entry), PAGE_READWRITE, &old)) {
-        return false;
-    }
-    *entry = value;
-    DWORD ignored = 0;
-    VirtualProtect(entry, sizeof(*entry), old, &ignored);
-    return true;
-}
-
 }  // namespace
 
 bool ImportCounter::Install() {
     if (m_thunks) {
         return true;
     }
-    uint8_t* base = reinterpret_cast<uint8_t*>(GetModuleHandleA(nullptr));
-    const IMAGE_DOS_HEADER* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const IMAGE_NT_HEADERS64* nt =
-        reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (dir.VirtualAddress == 0) {
-        return false;
-    }
     m_slots.clear();
-    for (const IMAGE_IMPORT_DESCRIPTOR* d =
-             reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
-         d->Name != 0; ++d) {
-        const std::string dll = Lower(reinterpret_cast<const char*>(base + d->Name));
-        ULONG_PTR* iat = reinterpret_cast<ULONG_PTR*>(base + d->FirstThunk);
-        const ULONG_PTR* names = reinterpret_cast<const ULONG_PTR*>(
-            base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
-        for (size_t i = 0; iat[i] != 0; ++i) {
-            std::string function;
-            if (d->OriginalFirstThunk == 0) {
-                function = "?";
-            } else if (IMAGE_SNAP_BY_ORDINAL64(names[i])) {
-                function = "#" + std::to_string(IMAGE_ORDINAL64(names[i]));
-            } else {
-                const IMAGE_IMPORT_BY_NAME* byName =
-                    reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names[i]);
-                function = reinterpret_cast<const char*>(byName->Name);
-            }
-            m_slots.push_back(Slot{&iat[i], iat[i], dll, function});
-        }
+    for (const ImportSlot& s : ImportSlots()) {
+        m_slots.push_back(Slot{s.entry, *s.entry, Lower(s.dll), s.function});
+    }
+    if (m_slots.empty()) {
+        return false;
     }
     m_thunks = static_cast<Thunk*>(VirtualAlloc(nullptr, sizeof(Thunk) * m_slots.size(),
                                                 MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
@@ -94,7 +61,7 @@ bool ImportCounter::Install() {
     m_frozen.assign(m_slots.size(), 0);
     FlushInstructionCache(GetCurrentProcess(), m_thunks, sizeof(Thunk) * m_slots.size());
     for (size_t i = 0; i < m_slots.size(); ++i) {
-        if (!Patch(m_slots[i].iatEntry, reinterpret_cast<ULONG_PTR>(&m_thunks[i]))) {
+        if (!PatchSlot(m_slots[i].iatEntry, reinterpret_cast<ULONG_PTR>(&m_thunks[i]))) {
             fprintf(stderr, "import counter: cannot patch %s!%s\n", m_slots[i].dll.c_str(),
                     m_slots[i].function.c_str());
         }
@@ -107,7 +74,7 @@ void ImportCounter::Uninstall() {
         return;
     }
     for (const Slot& slot : m_slots) {
-        Patch(slot.iatEntry, slot.original);
+        PatchSlot(slot.iatEntry, slot.original);
     }
     // The thunks stay: a function pointer read from the table while it was patched
     // (a default reader, a stored callback) still leads to the real function.

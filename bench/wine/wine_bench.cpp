@@ -19,6 +19,7 @@
 #include "bench/wine/heap_census.h"
 #include "bench/wine/import_counter.h"
 #include "mainwin/mainwin.h"
+#include "resources/resource.h"
 #include "meter/face_layout.h"
 #include "meter/moon_geometry.h"
 #include "meter/power_sample.h"
@@ -33,6 +34,8 @@ constexpr int kDrawsPerRedraw = 260;
 constexpr uint32_t kBatterySeconds = 10260;
 
 struct Counts {
+    int scaleRedraws;   // timed redraws at each DPI
+    int screenSeconds;  // each of the screen-off and screen-on stretches
     int warmups;
     int repetitions;           // redraws timed: repetitions x redrawsPerRepetition, one by one
     int redrawsPerRepetition;  // messages are dispatched after each such group
@@ -43,8 +46,8 @@ struct Counts {
     int meterCycles;           // create/teardown cycles
 };
 
-constexpr Counts kFull = {20, 15, 20, 100000, 200000, 1000, 10000, 300};
-constexpr Counts kQuick = {3, 5, 4, 10000, 20000, 100, 1000, 30};
+constexpr Counts kFull = {200, 30, 20, 15, 20, 100000, 200000, 1000, 10000, 300};
+constexpr Counts kQuick = {40, 9, 3, 5, 4, 10000, 20000, 100, 1000, 30};
 
 double Seconds() {
     static LARGE_INTEGER frequency = [] {
@@ -316,6 +319,118 @@ void ChangedRedraw(CMainWin& m, const Counts& n, Summary& summary) {
                 Median(moonMs), Median(layerMs), Median(windowMs), Median(freshTextMs));
 }
 
+// A changed sample's redraw at 150 % and 200 %, against the same at 100 %: the face
+// has 2.25 and 4 times the pixels.
+void RedrawAtScales(CMainWin& m, const Counts& n, Summary& summary) {
+    printf("\n== redraw at three scales (WM_DPICHANGED in this process)\n");
+    const int dpis[] = {96, 144, 192};
+    double medians[3] = {};
+    int turn = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int layer = ScaleLength(60, dpis[i]);
+        RECT place = {300, 300, 300 + layer, 300 + layer};
+        SendMessageA(m.GetHwnd(), WM_DPICHANGED, MAKEWPARAM(dpis[i], dpis[i]), LPARAM(&place));
+        std::vector<double> ms;
+        for (int k = -n.warmups; k < n.scaleRedraws; ++k) {
+            FakePower::sample = OnBattery(57 + (turn ^= 1));
+            const double start = Seconds();
+            m.PollPower();
+            if (k >= 0) {
+                ms.push_back((Seconds() - start) * 1000);
+            }
+            if (k % 10 == 0) {
+                DrainMessages();
+            }
+        }
+        medians[i] = Median(ms);
+        printf("  %d DPI: a %d x %d layer from a %d x %d face, median redraw %.3f ms\n", dpis[i],
+               layer, layer, 4 * layer, 4 * layer, medians[i]);
+    }
+    RECT back = {300, 300, 360, 360};
+    SendMessageA(m.GetHwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), LPARAM(&back));
+    summary.Add("redraw at 144 DPI / at 96: %.2fx (goal: at most 2.25x, the face's pixels)",
+                medians[1] / medians[0]);
+    summary.Add("redraw at 192 DPI / at 96: %.2fx (goal: at most 4x); medians %.2f, %.2f, %.2f ms",
+                medians[2] / medians[0], medians[0], medians[1], medians[2]);
+}
+
+// Six hours on battery, sampled every 3 s as the poll does: the charge falls by one
+// percent every few minutes, while Windows revises its estimate of the time left in
+// seconds at nearly every sample. Every changed sample was drawn before; now only a
+// changed face is.
+void ReplayedDay(CMainWin& m, Summary& summary) {
+    printf("\n== a replayed day: 6 h of samples every 3 s\n");
+    constexpr int kSamples = 6 * 3600 / 3;
+    ImportCounter counter;
+    if (!counter.Install()) {
+        summary.Add("replayed day: the import table could not be patched; redraws not counted");
+        return;
+    }
+    unsigned seed = 20261208;
+    PowerSample previous = {};
+    FaceDescription shown = {};
+    int changed = 0, visible = 0;
+    counter.Reset();
+    for (int i = 0; i < kSamples; ++i) {
+        const int left = 6 * 3600 + 1800 - 3 * i;  // seconds, as the discharge says
+        seed = seed * 1103515245u + 12345u;
+        const int jitter = static_cast<int>((seed >> 16) % 61) - 30;  // the estimate wobbles
+        const uint8_t percent = static_cast<uint8_t>(95 - i * 80 / kSamples);
+        const PowerSample sample = MakeSample(kAcOffline, percent < 33 ? kBatteryFlagLow : 1,
+                                              percent, static_cast<uint32_t>(left + jitter));
+        changed += SampleChanged(previous, sample);
+        const FaceDescription d = DescribeSample(sample);
+        visible += i == 0 || !SameFace(shown, d);
+        previous = sample, shown = d;
+        FakePower::sample = sample;
+        m.PollPower();
+        if (i % 100 == 0) {
+            DrainMessages();
+        }
+    }
+    counter.Freeze();
+    const long long redraws = counter.Calls("user32.dll", "DrawTextA") / kDrawsPerRedraw;
+    counter.Uninstall();
+    printf("  %d samples, %d of them changed, %d changes of the face\n", kSamples, changed,
+           visible);
+    summary.Add("replayed day, %d samples: redraws before %d (every changed sample), now %lld: "
+                "%.1fx fewer; %.2f redraws per visible change (goal: at most 1)",
+                kSamples, changed, redraws, changed / static_cast<double>(redraws),
+                redraws / static_cast<double>(visible));
+}
+
+// What the poll costs with the screen dark: its ticks, counted as the loop gets them.
+void PollTicks(CMainWin& m, const Counts& n, Summary& summary) {
+    printf("\n== poll ticks with the screen off, then on\n");
+    const auto display = [&](DWORD state) {
+        static const GUID kDisplayState = {
+            0x6FE69556, 0x704A, 0x47A0, {0x8F, 0x24, 0xC2, 0x8D, 0x93, 0x6F, 0xDA, 0x47}};
+        struct {
+            POWERBROADCAST_SETTING head;
+            DWORD rest;
+        } setting = {{kDisplayState, sizeof(DWORD), {}}, 0};
+        memcpy(setting.head.Data, &state, sizeof(state));
+        SendMessageA(m.GetHwnd(), WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(&setting));
+    };
+    int ticks[2] = {};
+    for (int on = 0; on < 2; ++on) {
+        display(on);
+        DrainMessages();
+        const double end = Seconds() + n.screenSeconds;
+        while (Seconds() < end) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                ticks[on] +=
+                    msg.message == WM_TIMER && msg.hwnd == m.GetHwnd() && msg.wParam == TIMER_POLL;
+                DispatchMessageA(&msg);
+            }
+            Sleep(10);
+        }
+    }
+    summary.Add("poll ticks in %d s: screen off %d (goal 0), on %d (goal %d)", n.screenSeconds,
+                ticks[0], ticks[1], n.screenSeconds * 1000 / static_cast<int>(kPollPeriodMs));
+}
+
 // b. An unchanged sample: the poll must stop at the comparison.
 void UnchangedPoll(CMainWin& m, const Counts& n, Summary& summary) {
     printf("\n== unchanged poll (the sample stays 57 %%)\n");
@@ -503,6 +618,10 @@ int main(int argc, char** argv) {
         t.FinishFade();
         DrainMessages();
         ChangedRedraw(t.meter(), n, summary);
+        fflush(stdout);
+        RedrawAtScales(t.meter(), n, summary);
+        ReplayedDay(t.meter(), summary);
+        PollTicks(t.meter(), n, summary);
         fflush(stdout);
         UnchangedPoll(t.meter(), n, summary);
         fflush(stdout);

@@ -13,6 +13,7 @@
 #include "framework/format.h"
 #include "imaging/dib_layout.h"
 #include "mainwin/fade_state.h"
+#include "framework/desktop_math.h"
 #include "framework/lengths.h"
 #include "mainwin/pointer_state.h"
 #include "meter/layer_reduce.h"
@@ -345,6 +346,20 @@ TEST(Position, APlaceOnAnyMonitorIsKeptWhole) {
     }
     const Position d = DefaultPosition(WorkArea{-1280, 40, 0, 1024}, LengthsAt(96));
     EXPECT_EQ(std::make_pair(d.x, d.y), std::make_pair(-85, 65));
+}
+
+// About is centred on the meter's monitor, wherever that lies.
+TEST(Position, AWindowIsCentredOnItsMonitor) {
+    const int cases[][8] = {
+        // monitor left, top, right, bottom; window width, height; origin x, y
+        {0, 0, 1024, 768, 537, 96, 244, 336},   {1024, 0, 2048, 768, 537, 96, 1268, 336},
+        {0, -768, 1024, 0, 537, 96, 244, -432}, {-1280, 0, 0, 1024, 806, 144, -1043, 440},
+        {0, 0, 1023, 767, 537, 95, 243, 336},  // each half truncated on its own
+    };
+    for (const auto& c : cases) {
+        const CenteredOrigin o = CenterOrigin(c[0], c[1], c[2], c[3], c[4], c[5]);
+        EXPECT_EQ(std::make_pair(o.x, o.y), std::make_pair(c[6], c[7])) << c[0] << "," << c[1];
+    }
 }
 
 // Shift-JIS: 0x81..0x9F and 0xE0..0xFC lead a two-byte character whose second byte

@@ -21,7 +21,8 @@ inline std::vector<ImportSlot> ImportSlots() {
     BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(
         base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (dir.VirtualAddress == 0) {
         return slots;
     }
@@ -35,8 +36,8 @@ inline std::vector<ImportSlot> ImportSlots() {
                 named ? reinterpret_cast<const char*>(
                             reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names[i])->Name)
                       : "?";
-            slots.push_back(ImportSlot{&iat[i], reinterpret_cast<const char*>(base + d->Name),
-                                       function});
+            slots.push_back(
+                ImportSlot{&iat[i], reinterpret_cast<const char*>(base + d->Name), function});
         }
     }
     return slots;

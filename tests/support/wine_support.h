@@ -102,7 +102,8 @@ struct FakeShell {
 struct FakeSystem {
     static inline GUID registered = {};
     static inline HPOWERNOTIFY unregistered = nullptr;
-    static inline std::vector<UINT> allowed;  // messages let through
+    static inline std::vector<UINT> allowed;        // messages let through
+    static inline std::vector<UINT_PTR> coalesced;  // timers that may come late
     static HPOWERNOTIFY WINAPI Register(HANDLE, LPCGUID setting, DWORD) {
         registered = *setting;
         return reinterpret_cast<HPOWERNOTIFY>(&registered);
@@ -112,9 +113,14 @@ struct FakeSystem {
         allowed.push_back(action == MSGFLT_ALLOW ? message : 0);
         return TRUE;
     }
+    static UINT_PTR WINAPI Coalesce(HWND w, UINT_PTR id, UINT ms, TIMERPROC, ULONG tolerance) {
+        coalesced.push_back(tolerance > 0 ? id : 0);
+        return SetTimer(w, id, ms, nullptr);
+    }
     static NewerApi Api() {
         NewerApi api = LookUpNewerApi();
-        registered = GUID{}, unregistered = nullptr, allowed.clear();
+        registered = GUID{}, unregistered = nullptr, allowed.clear(), coalesced.clear();
+        api.setCoalescableTimer = Coalesce;
         api.registerPowerSettingNotification = Register;
         api.unregisterPowerSettingNotification = Unregister;
         api.changeWindowMessageFilterEx = Allow;

@@ -13,8 +13,9 @@ namespace {
 
 const PowerSample kOnBattery = MakeSample(kAcOffline, 0, 57, 10260);
 
-// The layer is the plain reduction of a face and a mask 4 x its size, and the
-// percentage's white glyphs on the mask start a quarter down the face.
+// The layer is the plain reduction of a face and a mask 4 x its size, and the white
+// texts on the mask span what they span at 100 %, scaled: from below 68 (the
+// percentage's glyphs start lower) to near 177 (the status line's bottom).
 void ExpectDrawnAt(CMainWin& m, int layer) {
     const int face = 4 * layer;
     ASSERT_EQ(std::make_pair(m.GetFace().m_width, m.GetMask().m_height),
@@ -22,11 +23,14 @@ void ExpectDrawnAt(CMainWin& m, int layer) {
     std::vector<uint8_t> want(layer * layer * 4);
     ReduceLayerReference(m.GetFace().GetRows(), m.GetMask().GetRows(), layer, want.data());
     EXPECT_EQ(memcmp(want.data(), m.GetLayerBits(), want.size()), 0) << layer;
-    int top = face;
-    for (int i = 0; i < face * face && top == face; ++i) {
-        top = SurfacePixel(m.GetMask(), i % face, i / face) == RGB(255, 255, 255) ? i / face : top;
+    int top = face, bottom = 0;
+    for (int i = 0; i < face * face; ++i) {
+        if (SurfacePixel(m.GetMask(), i % face, i / face) == RGB(255, 255, 255)) {
+            top = std::min(top, i / face), bottom = i / face;
+        }
     }
     EXPECT_NEAR(top, face * 75 / 240, face / 48) << "the texts hang from their scaled tops";
+    EXPECT_NEAR(bottom, face * 177 / 240, face / 48) << "in their scaled fonts";
 }
 
 TEST(Dpi, TheMeterStartsAtItsMonitorsScale) {
