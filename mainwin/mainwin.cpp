@@ -200,13 +200,12 @@ int CMainWin::OnCreate() {
 }
 
 // The poll is the fallback for what Windows does not announce; it may come a little
-// late, so that the processor wakes for it together with other timers. A plain timer
-// is better than none.
+// late, so that the processor wakes for it together with other timers.
 void CMainWin::StartPollTimer() {
     m_pollTimerOn =
-        (m_api.setCoalescableTimer &&
-         m_api.setCoalescableTimer(m_hwnd, TIMER_POLL, kPollPeriodMs, nullptr, kPollToleranceMs)) ||
-        StartTimer(TIMER_POLL, kPollPeriodMs);
+        (m_api.setCoalescableTimer ? m_api.setCoalescableTimer(m_hwnd, TIMER_POLL, kPollPeriodMs,
+                                                               nullptr, kPollToleranceMs)
+                                   : StartTimer(TIMER_POLL, kPollPeriodMs)) != 0;
 }
 
 // Whatever Windows refused before is asked for again at the next tick: a layer at the
