@@ -1,11 +1,10 @@
 // Draws the meter face for a table of power samples and writes each one out as
 // PPM files: the 60 x 60 layer over a dark and a light desktop colour as the
-// faded-in window shows it, and the 240 x 240 face it was reduced from.
-// tools/contact-sheet montages them.
+// faded-in window shows it. tools/contact-sheet montages them.
 //
 // Usage: sorvane_contact_sheet.exe OUTPUT_FOLDER
-// The folder receives NN-layer-dark.ppm, NN-layer-light.ppm, NN-face.ppm and
-// index.txt (one "NN<TAB>label" line per sample, in table order).
+// The folder receives NN-layer-dark.ppm, NN-layer-light.ppm and index.txt (one
+// "NN<TAB>label" line per sample, in table order).
 #include <windows.h>
 
 #include <algorithm>
@@ -15,7 +14,6 @@
 
 #include "mainwin/fade_state.h"
 #include "meter/layer_reduce.h"
-#include "meter/moon_geometry.h"
 #include "tests/support/wine_support.h"
 
 namespace {
@@ -91,21 +89,6 @@ std::vector<uint8_t> CompositeLayer(const uint8_t* layer, Rgb desktop) {
     return rgb;
 }
 
-std::vector<uint8_t> FaceRgb(CDibImage& face) {
-    std::vector<uint8_t> rgb(kFaceSize * kFaceSize * 3);
-    uint8_t** rows = face.GetRows();
-    for (int y = 0; y < kFaceSize; ++y) {
-        for (int x = 0; x < kFaceSize; ++x) {
-            const uint8_t* p = rows[y] + 3 * x;
-            uint8_t* out = &rgb[(y * kFaceSize + x) * 3];
-            out[0] = p[2];
-            out[1] = p[1];
-            out[2] = p[0];
-        }
-    }
-    return rgb;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,8 +109,8 @@ int main(int argc, char** argv) {
         const SheetSample& first = kSamples[0];
         MeterUnderTest t(MakeSample(first.ac, first.flag, first.percent, first.seconds));
         CMainWin& meter = t.meter();
-        if (!meter.GetLayerBits() || !meter.GetFace().GetRows()) {
-            fprintf(stderr, "the meter has no layer or face\n");
+        if (!meter.GetLayerBits()) {
+            fprintf(stderr, "the meter has no layer\n");
             fclose(index);
             return 1;
         }
@@ -150,9 +133,7 @@ int main(int argc, char** argv) {
             const bool ok = WritePpm(folder + stem + "-layer-dark.ppm", kLayerSize, kLayerSize,
                                      CompositeLayer(layer, kDarkDesktop)) &&
                             WritePpm(folder + stem + "-layer-light.ppm", kLayerSize, kLayerSize,
-                                     CompositeLayer(layer, kLightDesktop)) &&
-                            WritePpm(folder + stem + "-face.ppm", kFaceSize, kFaceSize,
-                                     FaceRgb(meter.GetFace()));
+                                     CompositeLayer(layer, kLightDesktop));
             failures += !ok;
             fprintf(index, "%s\t%s\n", stem, s.label);
         }
