@@ -155,3 +155,21 @@ sorvane_with_battery() {
 
 # The meter's visible windows, one X id a line.
 sorvane_meter_windows() { xdotool search --onlyvisible --name '^SorvaneBatteryMeter$' 2>/dev/null; }
+
+# "NAME VALUE" for each #define of resources/resource.h whose name matches a glob,
+# VALUE in decimal: the scripts take the program's own numbers rather than copies.
+sorvane_ids() {
+    local name value
+    while read -r _ name value; do
+        # shellcheck disable=SC2053 # the argument is a glob
+        [[ $name == $1 ]] && echo "$name $((value))"
+    done < <(grep '^#define ' "$SORVANE_ROOT/resources/resource.h")
+}
+
+# The value of one of them.
+sorvane_id() {
+    local line
+    line="$(sorvane_ids "$1")"
+    [ -n "$line" ] || { echo "no $1 in resources/resource.h" >&2; return 1; }
+    echo "${line#* }"
+}
