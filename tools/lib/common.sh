@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the tools and the end-to-end checks: packages, builds, a Wine prefix
 # under Xvfb, a simulated battery. Source it; it defines names and functions only.
 
@@ -14,7 +15,7 @@ SORVANE_PACKAGES=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     binutils-mingw-w64-x86-64 wine wine64 xvfb xserver-xephyr xauth fonts-liberation2 xdotool imagemagick x11-xserver-utils
     x11-apps
-    util-linux
+    util-linux shellcheck
 )
 
 sorvane_log() { printf '== %s\n' "$*" >&2; }
@@ -146,6 +147,7 @@ sorvane_battery_unavailable() {
 # sorvane_with_battery PERCENT STATE COMMAND [ARGS...]
 sorvane_with_battery() {
     wineserver -k 2>/dev/null
+    # shellcheck disable=SC2016 # expanded by the shell inside the namespace
     unshare -m --propagation private bash -c '
         . "$0" && mount -t tmpfs sorvane-power /sys/class/power_supply &&
             sorvane_write_battery /sys/class/power_supply "$1" "$2" || exit 3
