@@ -1,11 +1,10 @@
 // Draws the meter face for a table of power samples and writes each one out as
 // PPM files: the 60 x 60 layer over a dark and a light desktop colour as the
-// faded-in window shows it, and the 240 x 240 face it was reduced from.
-// tools/contact-sheet montages them.
+// faded-in window shows it. tools/contact-sheet montages them.
 //
 // Usage: sorvane_contact_sheet.exe OUTPUT_FOLDER
-// The folder receives NN-layer-dark.ppm, NN-layer-light.ppm, NN-face.ppm and
-// index.txt (one "NN<TAB>label" line per sample, in table order).
+// The folder receives NN-layer-dark.ppm, NN-layer-light.ppm and index.txt (one
+// "NN<TAB>label" line per sample, in table order).
 #include <windows.h>
 
 #include <algorithm>
@@ -110,8 +109,8 @@ int main(int argc, char** argv) {
         const SheetSample& first = kSamples[0];
         MeterUnderTest t(MakeSample(first.ac, first.flag, first.percent, first.seconds));
         CMainWin& meter = t.meter();
-        if (!meter.GetLayerBits() || !meter.GetFace().GetRows()) {
-            fprintf(stderr, "the meter has no layer or face\n");
+        if (!meter.GetLayerBits()) {
+            fprintf(stderr, "the meter has no layer\n");
             fclose(index);
             return 1;
         }

@@ -1,5 +1,6 @@
-# Shared by tools/test, tools/run and tools/e2e: packages, builds and a Wine
-# prefix under Xvfb. Source it; it defines functions only.
+# shellcheck shell=bash
+# Shared by the tools and the end-to-end checks: packages, builds, a Wine prefix
+# under Xvfb, a simulated battery. Source it; it defines names and functions only.
 
 SORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # SORVANE_BUILD_DIR moves the whole build tree (builds, logs, Wine prefix) elsewhere.
@@ -14,10 +15,22 @@ SORVANE_PACKAGES=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     binutils-mingw-w64-x86-64 wine wine64 xvfb xserver-xephyr xauth fonts-liberation2 xdotool imagemagick x11-xserver-utils
     x11-apps
-    util-linux
+    util-linux shellcheck
 )
 
 sorvane_log() { printf '== %s\n' "$*" >&2; }
+
+# The running script's help: its top comment, down to "set -u".
+sorvane_help() { sed -n '2,/^set -u$/p' "$0" | sed '$d; s/^# \{0,1\}//'; }
+
+# For a script that takes no arguments: --help is answered, anything else refused.
+sorvane_no_arguments() {
+    case "${1:-}" in
+        "") ;;
+        -h | --help) sorvane_help; exit 0 ;;
+        *) sorvane_help >&2; exit 2 ;;
+    esac
+}
 
 # Installs what is missing when root; otherwise says exactly what to run.
 sorvane_ensure_packages() {
@@ -38,12 +51,14 @@ sorvane_ensure_packages() {
     apt-get update -qq >&2 && apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
-# Configures (once) and builds one preset; the log goes to build/logs.
-sorvane_build() {
+# Configures (once) and builds one preset, all of it or the targets named; the log
+# goes to build/logs.
+sorvane_build() { # preset, targets...
     local preset="$1" log="$SORVANE_BUILD/logs/build-$1.log"
+    shift
     mkdir -p "$SORVANE_BUILD/logs"
     (cd "$SORVANE_ROOT" && cmake --preset "$preset" -B "$SORVANE_BUILD/$preset" &&
-        cmake --build "$SORVANE_BUILD/$preset" -j"$(nproc)") \
+        cmake --build "$SORVANE_BUILD/$preset" -j"$(nproc)" ${1:+--target "$@"}) \
         >"$log" 2>&1
     local rc=$?
     [ $rc -ne 0 ] && tail -40 "$log" >&2
@@ -129,4 +144,40 @@ sorvane_battery_unavailable() {
     elif ! unshare -m --propagation private true 2>/dev/null; then
         echo "unshare -m is refused here (no mount namespaces)"
     fi
+}
+
+# Runs a command where Wine reads a simulated battery: in a private mount namespace,
+# whose tmpfs hides the machine's own power supply folder from this command and
+# nothing else. This file is sourced in there, and exported functions survive. A
+# Wine server from outside would serve the outside's folder, so none is left.
+# sorvane_with_battery PERCENT STATE COMMAND [ARGS...]
+sorvane_with_battery() {
+    wineserver -k 2>/dev/null
+    # shellcheck disable=SC2016 # expanded by the shell inside the namespace
+    unshare -m --propagation private bash -c '
+        . "$0" && mount -t tmpfs sorvane-power /sys/class/power_supply &&
+            sorvane_write_battery /sys/class/power_supply "$1" "$2" || exit 3
+        shift 2
+        "$@"' "$SORVANE_ROOT/tools/lib/common.sh" "$@"
+}
+
+# The meter's visible windows, one X id a line.
+sorvane_meter_windows() { xdotool search --onlyvisible --name '^SorvaneBatteryMeter$' 2>/dev/null; }
+
+# "NAME VALUE" for each #define of resources/resource.h whose name matches a glob,
+# VALUE in decimal: the scripts take the program's own numbers rather than copies.
+sorvane_ids() {
+    local name value
+    while read -r _ name value; do
+        # shellcheck disable=SC2053 # the argument is a glob
+        [[ $name == $1 ]] && echo "$name $((value))"
+    done < <(grep '^#define ' "$SORVANE_ROOT/resources/resource.h")
+}
+
+# The value of one of them.
+sorvane_id() {
+    local line
+    line="$(sorvane_ids "$1")"
+    [ -n "$line" ] || { echo "no $1 in resources/resource.h" >&2; return 1; }
+    echo "${line#* }"
 }

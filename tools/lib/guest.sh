@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The emulated i386 Debian machine of tools/guest: its recipe, its cache and one
 # boot of it. Source after common.sh; it defines names and functions only.
 
