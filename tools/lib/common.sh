@@ -114,12 +114,14 @@ sorvane_two_heads() {
 }
 
 # Writes a simulated battery into a power-supply folder (tmpfs).
-# sorvane_write_battery DIR PERCENT STATE   STATE: charging | discharging | full
+# sorvane_write_battery DIR PERCENT STATE
+#   STATE: charging | discharging | full | not-charging
 sorvane_write_battery() {
     local dir="$1" percent="$2" state="$3" online=0 status=Discharging
     case "$state" in
         charging) online=1; status=Charging ;;
         full) online=1; status=Full ;;
+        not-charging) online=1; status="Not charging" ;;  # a charge limit holds it
         discharging) ;;
         *) echo "unknown battery state: $state" >&2; return 1 ;;
     esac

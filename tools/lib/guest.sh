@@ -28,7 +28,7 @@ GUEST_ELF32_MASK='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\x
 
 # --- How it runs ---
 GUEST_QEMU=qemu-system-i386
-GUEST_RUN_TIMEOUT=600     # seconds for one boot-and-run, boot included
+GUEST_RUN_TIMEOUT=1200    # seconds for one boot-and-run, boot included
 GUEST_PREFIX_TIMEOUT=1200 # seconds for the one boot that runs wineboot
 GUEST_KILL_GRACE=10       # seconds between TERM and KILL when time is up
 GUEST_SHARE_OPTIONS=security_model=none,multidevs=remap
