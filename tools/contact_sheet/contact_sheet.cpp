@@ -4,7 +4,8 @@
 //
 // Usage: sorvane_contact_sheet.exe OUTPUT_FOLDER
 // The folder receives NN-layer-dark.ppm, NN-layer-light.ppm and index.txt (one
-// "NN<TAB>label" line per sample, in table order).
+// "NN<TAB>label" line per sample, in table order), and scale-96.ppm, scale-144.ppm
+// and scale-192.ppm: one face over the dark desktop at 100, 150 and 200 %.
 #include <windows.h>
 
 #include <algorithm>
@@ -12,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/lengths.h"
 #include "mainwin/fade_state.h"
-#include "meter/layer_reduce.h"
 #include "tests/support/wine_support.h"
 
 namespace {
@@ -27,7 +28,6 @@ struct SheetSample {
 };
 
 constexpr uint8_t kNoFlag = 0;
-constexpr uint8_t kChargingFlag = 8;
 constexpr uint32_t kMinute = 60;
 
 // The charge series runs at three minutes left per percent, so the times read as a
@@ -43,7 +43,7 @@ const SheetSample kSamples[] = {
     {"100 % discharging 5:00", kAcOffline, kNoFlag, 100, 300 * kMinute},
     {"18 % low flag 0:54", kAcOffline, kBatteryFlagLow, 18, 54 * kMinute},
     {"4 % critical flag 0:12", kAcOffline, kBatteryFlagCritical, 4, 12 * kMinute},
-    {"64 % on mains, charging", kAcOnline, kChargingFlag, 64, kUnknownTime},
+    {"64 % on mains, charging", kAcOnline, kBatteryFlagCharging, 64, kUnknownTime},
     {"57 % discharging, time unknown", kAcOffline, kNoFlag, 57, kUnknownTime},
 };
 
@@ -137,6 +137,19 @@ int main(int argc, char** argv) {
                                      CompositeLayer(layer, size, kLightDesktop));
             failures += !ok;
             fprintf(index, "%s\t%s\n", stem, s.label);
+        }
+        // One face at three scales, each drawn at its own size as the monitor's DPI
+        // asks (Wine never sends WM_DPICHANGED; this process does).
+        FakePower::sample = MakeSample(kAcOffline, kNoFlag, 57, 171 * kMinute);
+        meter.PollPower();
+        for (int dpi : {96, 144, 192}) {
+            const int size = ScaleLength(kDesignLayer, dpi);
+            RECT place = {0, 0, size, size};
+            SendMessageA(meter.GetHwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&place));
+            const bool drawn = meter.GetLengths().layer == size;
+            failures +=
+                !drawn || !WritePpm(folder + "scale-" + std::to_string(dpi) + ".ppm", size, size,
+                                    CompositeLayer(meter.GetLayerBits(), size, kDarkDesktop));
         }
     }
     if (fclose(index) != 0) {
