@@ -25,20 +25,10 @@ struct FakePower {
     }
 };
 
-// How many ticks of each timer (100..105) a pump dispatched, and when the first came.
-struct TimerLog {
-    int count[6] = {};
-    DWORD first[6] = {};
-};
-
 // Dispatches messages until done() or the bound; true when done() held.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD ms, TimerLog* log = nullptr) {
+inline bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
     for (const DWORD start = GetTickCount(); !done(); Sleep(5)) {
         for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
-            const WPARAM slot = msg.wParam - 100;
-            if (log && msg.message == WM_TIMER && slot < 6 && !log->count[slot]++) {
-                log->first[slot] = GetTickCount() - start;
-            }
             if (msg.message != WM_QUIT) {  // left by a destroyed window
                 DispatchMessageA(&msg);
             }
@@ -49,26 +39,21 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD ms, TimerLog* log
     }
     return true;
 }
-inline void PumpFor(DWORD ms, TimerLog* log = nullptr) {
-    PumpUntil([] { return false; }, ms, log);
+inline void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
 }
 
 // An icon's colour pixels, top row first, with its width in front.
 inline std::vector<uint32_t> IconPixels(HICON icon) {
     ICONINFO info;
-    if (!GetIconInfo(icon, &info)) {
+    BITMAP bitmap;
+    if (!GetIconInfo(icon, &info) || !GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap)) {
         return {};
     }
-    BITMAP bitmap;
-    GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
-    std::vector<uint32_t> pixels(1 + bitmap.bmWidth * bitmap.bmHeight);
-    pixels[0] = bitmap.bmWidth;
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    format.bmiHeader.biWidth = bitmap.bmWidth;
-    format.bmiHeader.biHeight = -bitmap.bmHeight;  // top row first
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
+    std::vector<uint32_t> pixels(1 + bitmap.bmWidth * bitmap.bmHeight, bitmap.bmWidth);
+    BITMAPINFO format = {
+        {sizeof(BITMAPINFOHEADER), bitmap.bmWidth, -bitmap.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0},
+        {}};  // top row first
     HDC dc = GetDC(nullptr);
     GetDIBits(dc, info.hbmColor, 0, bitmap.bmHeight, &pixels[1], &format, DIB_RGB_COLORS);
     ReleaseDC(nullptr, dc);
@@ -129,11 +114,11 @@ struct FakeSystem {
 };
 
 // A meter window on the fake power source, shell and system, destroyed (with its
-// teardown) at the end.
+// teardown) at the end; prepare may change its seams before it is made.
 class MeterUnderTest {
 public:
     explicit MeterUnderTest(const PowerSample& first, int trayRefusals = 0,
-                            bool refusedAddsLand = false) {
+                            bool refusedAddsLand = false, void (*prepare)(CMainWin&) = nullptr) {
         FakePower::sample = first;
         FakePower::fail = false;
         FakeShell::refusals = trayRefusals, FakeShell::refusedAddsLand = refusedAddsLand;
@@ -141,6 +126,9 @@ public:
         m_meter.SetPowerReader(FakePower::Read);
         m_meter.SetTrayNotifier(FakeShell::Notify);
         m_meter.SetNewerApi(FakeSystem::Api());
+        if (prepare) {
+            prepare(m_meter);
+        }
         m_meter.Register(GetModuleHandleA(nullptr), "SorvaneTestMeter", nullptr, nullptr);
         m_meter.Create(GetModuleHandleA(nullptr), GetDesktopWindow(), "", WS_POPUP | WS_SYSMENU, 0);
     }
@@ -152,12 +140,10 @@ public:
     CMainWin& meter() { return m_meter; }
     HWND hwnd() const { return m_meter.GetHwnd(); }
     void Command(WORD id) { SendMessageA(hwnd(), WM_COMMAND, id, 0); }
-    int FinishFade() {  // fade ticks by hand until the fade timer stops; their count
-        int ticks = 0;
-        for (; m_meter.GetFade().timerRunning && ticks < 1000; ++ticks) {
+    void FinishFade() {  // fade ticks by hand until the fade timer stops
+        for (int ticks = 0; m_meter.GetFade().timerRunning && ticks < 1000; ++ticks) {
             m_meter.FadeTick();
         }
-        return ticks;
     }
 
 private:

@@ -1,13 +1,12 @@
 // Windows saying no, call by call: a day of the meter (start-up, a changed poll, a fade,
 // its menu, About opened and closed, a DPI change, the teardown with its save) runs
 // once to count its creating calls, then once with each of them refused in turn.
-// Nothing may crash, hang, leak or spoil the stored place; the meter either ends as
-// designed or goes on and shows the right face once Windows says yes again.
 #include <gtest/gtest.h>
 
 #include <stdio.h>
 
-#include <vector>
+#include <algorithm>
+#include <iterator>
 
 #include "about/aboutwin.h"
 #include "resources/resource.h"
@@ -20,80 +19,71 @@ namespace {
     Watch<__LINE__, decltype(&function)>::Install(dll, #function, makes)
 
 using SetTimerFunction = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC);
-
+SetTimerFunction g_setTimer;  // the real one: the test's own timers are not the meter's
 std::string g_box;
 int WINAPI RecordBox(HWND, LPCSTR text, LPCSTR, UINT) { return g_box = text, IDOK; }
-
 void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    EndMenu();
+    KillTimer(nullptr, timer), EndMenu();
 }
 
-int ThreadWindows() {
-    int count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(), [](HWND, LPARAM n) { return ++*reinterpret_cast<int*>(n), TRUE; },
-        LPARAM(&count));
-    return count;
+// The timer runs: killed to see, and started again.
+bool Runs(HWND w, UINT_PTR id, UINT ms) {
+    return KillTimer(w, id) && g_setTimer(w, id, ms, nullptr);
 }
 
-struct DayResult {
-    bool window = false;        // the meter was made
-    bool closedItself = false;  // after the error box
-    bool goesOn = false;        // the right face, a poll and its fade going, once allowed
-    std::string box, refused;
-    std::vector<uint8_t> layer;
-    int gdi = 0, windows = 0, userObjects = 0;  // left behind
+void Watched(CMainWin& m) {  // its seams lead to watches, and to the fakes behind them
+    m.SetTrayNotifier(
+        Watch<1, CMainWin::TrayNotifier>::Wrap("Shell_NotifyIconA", FakeShell::Notify));
+    NewerApi api = FakeSystem::Api();
+    api.setCoalescableTimer = Watch<2, decltype(api.setCoalescableTimer)>::Wrap(
+        "SetCoalescableTimer", LookUpNewerApi().setCoalescableTimer);
+    api.registerPowerSettingNotification =
+        Watch<3, decltype(api.registerPowerSettingNotification)>::Wrap(
+            "RegisterPowerSettingNotification", FakeSystem::Register);
+    m.SetNewerApi(api);
+    Refusals::calls = 0;
+}
+
+struct Day {
+    bool window = false, closedItself = false, goesOn = false;
+    std::vector<uint8_t> layer;  // after Windows says yes again and a poll
+    int left = 0;                // GDI objects, windows, icons and menus left behind
     std::string place;
 };
 
-// The timer runs: killed to see, then started again by the real SetTimer.
-bool Runs(HWND w, UINT_PTR id, UINT period, SetTimerFunction setTimer) {
-    return KillTimer(w, id) && setTimer(w, id, period, nullptr);
+int ThreadWindows() {
+    int n = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(), [](HWND, LPARAM c) { return ++*reinterpret_cast<int*>(c), TRUE; },
+        LPARAM(&n));
+    return n;
 }
 
-DayResult Day(int refuse, SetTimerFunction setTimer) {
+Day Live(int refuse) {
     const std::string file = SettingsFilePath();
     WritePrivateProfileStringA("WINDOW", "POSX", "111", file.c_str());
     WritePrivateProfileStringA("WINDOW", "POSY", "222", file.c_str());
-    const int gdi = CountGdiObjects(), windows = ThreadWindows();
-    Refusals::liveUserObjects = 0;
-    g_box.clear();
-    DayResult run;
+    const int before = CountGdiObjects() + ThreadWindows();
+    Refusals::refuse = refuse, Refusals::liveUserObjects = 0, g_box.clear();
+    Day day;
     {
-        CMainWin meter;  // made after the watches, so its seams start watched
-        FakePower::sample = MakeSample(kAcOffline, 0, 57, 10260);
-        FakeShell::refusals = 0, FakeShell::iconThere = false;
-        meter.SetPowerReader(FakePower::Read);
-        meter.SetTrayNotifier(
-            Watch<1, CMainWin::TrayNotifier>::Wrap("Shell_NotifyIconA", FakeShell::Notify));
-        NewerApi api = FakeSystem::Api();
-        api.setCoalescableTimer = Watch<2, decltype(api.setCoalescableTimer)>::Wrap(
-            "SetCoalescableTimer", LookUpNewerApi().setCoalescableTimer);
-        api.registerPowerSettingNotification =
-            Watch<3, decltype(api.registerPowerSettingNotification)>::Wrap(
-                "RegisterPowerSettingNotification", FakeSystem::Register);
-        meter.SetNewerApi(api);
-        Refusals::Start(refuse);
-        meter.Register(GetModuleHandleA(nullptr), "SorvaneSweepMeter", nullptr, nullptr);
-        meter.Create(GetModuleHandleA(nullptr), GetDesktopWindow(), "", WS_POPUP | WS_SYSMENU, 0);
-        const HWND w = meter.GetHwnd();
-        run.window = w != nullptr;
-        if (run.window && !g_box.empty()) {
-            run.closedItself = PumpUntil([&] { return !IsWindow(w); }, 2000);
-        } else if (run.window) {
+        MeterUnderTest t(MakeSample(kAcOffline, 0, 57, 10260), 0, false, Watched);
+        const HWND w = t.hwnd();
+        day.window = w != nullptr;
+        if (day.window && !g_box.empty()) {
+            day.closedItself = PumpUntil([&] { return !IsWindow(w); }, 2000);
+        } else if (day.window) {
             FakePower::sample = MakeSample(kAcOffline, 2, 31, 5400);
             SendMessageA(w, WM_TIMER, TIMER_POLL, 0);
             for (int i = 0; i < 5; ++i) {  // a fade on its way
                 SendMessageA(w, WM_TIMER, TIMER_FADE, 0);
             }
-            setTimer(nullptr, 0, 30, EndMenuNow);
+            g_setTimer(nullptr, 0, 30, EndMenuNow);
             SendMessageA(w, WM_RBUTTONUP, 0, MAKELPARAM(30, 30));
-            SendMessageA(w, WM_COMMAND, ID_ABOUT, 0);
+            t.Command(ID_ABOUT);
             const HWND about = TheAboutWindow().GetHwnd();
             SendMessageA(about, WM_CLOSE, 0, 0);
-            const bool aboutGoes =
-                !IsWindow(about) || Runs(about, TIMER_ABOUT_FADE_OUT, 30, setTimer);
+            const bool aboutGoes = !IsWindow(about) || Runs(about, TIMER_ABOUT_FADE_OUT, 30);
             for (int i = 0; i < 15 && IsWindow(about); ++i) {
                 SendMessageA(about, WM_TIMER, TIMER_ABOUT_FADE_OUT, 0);
             }
@@ -102,37 +92,33 @@ DayResult Day(int refuse, SetTimerFunction setTimer) {
             Refusals::refuse = 0;  // Windows says yes again: the next poll and tick try again
             SendMessageA(w, WM_TIMER, TIMER_POLL, 0);
             SendMessageA(w, WM_TIMER, TIMER_FADE, 0);
-            const int size = meter.GetLengths().layer;
-            run.layer.assign(meter.GetLayerBits(), meter.GetLayerBits() + size * size * 4);
-            run.goesOn = aboutGoes && !IsWindow(about) && Runs(w, TIMER_POLL, 3000, setTimer) &&
-                         Runs(w, TIMER_FADE, 20, setTimer) &&
-                         (FakeShell::iconThere || Runs(w, TIMER_TRAY_RETRY, 5000, setTimer));
-            DestroyWindow(w);
+            const int size = t.meter().GetLengths().layer;
+            day.layer.assign(t.meter().GetLayerBits(), t.meter().GetLayerBits() + size * size * 4);
+            day.goesOn = aboutGoes && !IsWindow(about) && Runs(w, TIMER_POLL, 3000) &&
+                         Runs(w, TIMER_FADE, 20) &&
+                         (FakeShell::iconThere || Runs(w, TIMER_TRAY_RETRY, 5000));
         }
-        MSG msg;
-        PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     }
     Refusals::refuse = 0;
-    // Registered again in the next run, so that a refused registration is a new start's.
-    UnregisterClassA("SorvaneSweepMeter", GetModuleHandleA(nullptr));
+    // A refused registration must be a new start's: the classes go with each day.
+    UnregisterClassA("SorvaneTestMeter", GetModuleHandleA(nullptr));
     UnregisterClassA("OstrelBatteryMeterAbout", GetModuleHandleA(nullptr));
-    run.box = g_box, run.refused = Refusals::refused;
-    run.gdi = CountGdiObjects() - gdi;
-    run.windows = ThreadWindows() - windows;
-    run.userObjects = Refusals::liveUserObjects;
+    day.left = CountGdiObjects() + ThreadWindows() + Refusals::liveUserObjects - before;
     char x[16] = "", y[16] = "";
     GetPrivateProfileStringA("WINDOW", "POSX", "", x, sizeof(x), file.c_str());
     GetPrivateProfileStringA("WINDOW", "POSY", "", y, sizeof(y), file.c_str());
-    run.place = std::string(x) + "," + y;
-    return run;
+    day.place = std::string(x) + "," + y;
+    return day;
 }
 
+// No crash or hang (either ends the process, which tools/test counts as failed), nothing
+// left behind, the stored place the old one or the new one, and the meter either ends as
+// designed or goes on and shows the right face once Windows says yes again.
 TEST(Sweep, EveryCreatingCallRefusedInTurn) {
+    g_setTimer = reinterpret_cast<SetTimerFunction>(*FindImportSlot("user32.dll", "SetTimer"));
     ULONG_PTR* box = FindImportSlot("user32.dll", "MessageBoxA");
     Refusals::patched.emplace_back(box, *box);
     PatchSlot(box, reinterpret_cast<ULONG_PTR>(RecordBox));
-    const auto setTimer =
-        reinterpret_cast<SetTimerFunction>(*FindImportSlot("user32.dll", "SetTimer"));
     const bool watched[] = {
         WATCH("gdi32.dll", CreateCompatibleDC, 0),
         WATCH("gdi32.dll", CreateCompatibleBitmap, 0),
@@ -151,30 +137,26 @@ TEST(Sweep, EveryCreatingCallRefusedInTurn) {
         WATCH("user32.dll", DestroyIcon, -1),
         WATCH("user32.dll", DestroyMenu, -1),
     };
-    for (bool w : watched) {
-        ASSERT_TRUE(w) << "a watched function is not imported";
-    }
-    const DayResult reference = Day(0, setTimer);
+    ASSERT_EQ(std::count(std::begin(watched), std::end(watched), true), 16);
+    const Day reference = Live(0);
     const int calls = Refusals::calls;
     ASSERT_TRUE(reference.goesOn && reference.layer.size() == 90 * 90 * 4);
-    // A crash or a hang ends the whole test process, which tools/test counts as failed.
-    int finished = 0, leaks = 0, spoiled = 0;
-    for (int k = 1; k <= calls; ++k, ++finished) {
-        const DayResult r = Day(k, setTimer);
-        const std::string what = std::to_string(k) + ": " + r.refused;
-        leaks += r.gdi != 0 || r.windows != 0 || r.userObjects != 0;
-        spoiled += r.place != "111,222" && r.place != "333,444";
-        EXPECT_EQ(std::vector<int>({r.gdi, r.windows, r.userObjects}), std::vector<int>(3, 0))
-            << what << ": GDI objects, windows, icons and menus left";
-        EXPECT_TRUE(r.place == "111,222" || r.place == "333,444") << what << ": " << r.place;
-        const bool endedAsDesigned = !r.window || (r.box == "Error on CreateDIBSection()" &&
-                                                   r.closedItself && r.place == "111,222");
-        EXPECT_TRUE(endedAsDesigned || (r.goesOn && r.layer == reference.layer))
+    int leaks = 0, spoiled = 0, k = 1;
+    for (; k <= calls; ++k) {
+        const Day d = Live(k);
+        const std::string what = std::to_string(k) + ": " + Refusals::refused;
+        const bool placeKept = d.place == "111,222" || d.place == "333,444";
+        leaks += d.left != 0, spoiled += !placeKept;
+        EXPECT_EQ(d.left, 0) << what << ": GDI objects, windows, icons or menus left";
+        EXPECT_TRUE(placeKept) << what << ": " << d.place;
+        const bool ended = !d.window || (g_box == "Error on CreateDIBSection()" && d.closedItself &&
+                                         d.place == "111,222");
+        EXPECT_TRUE(ended || (d.goesOn && d.layer == reference.layer))
             << what << ": neither ended as designed nor went on";
     }
     printf("refusal sweep: %d call sites watched, %d refusals tried; crashes, leaks, corrupted "
            "places: %d, %d, %d\n",
-           int(sizeof(watched) / sizeof(watched[0])) + 3, calls, calls - finished, leaks, spoiled);
+           int(std::size(watched)) + 3, calls, calls + 1 - k, leaks, spoiled);
     Refusals::Unwatch();
 }
 
