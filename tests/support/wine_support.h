@@ -155,6 +155,12 @@ inline COLORREF SurfacePixel(CDibImage& image, int x, int y) {
     return RGB(p[2], p[1], p[0]);
 }
 
+// The timer runs: killed to see, and started again.
+inline bool TimerRuns(HWND w, UINT_PTR id, UINT ms,
+                      UINT_PTR(WINAPI* start)(HWND, UINT_PTR, UINT, TIMERPROC) = SetTimer) {
+    return KillTimer(w, id) && start(w, id, ms, nullptr);
+}
+
 inline RECT WindowRectOf(HWND hwnd) {
     RECT r = {};
     GetWindowRect(hwnd, &r);
