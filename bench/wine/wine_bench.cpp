@@ -217,7 +217,7 @@ void ChangedRedraw(CMainWin& m, const Counts& n, Summary& summary) {
     printf("\n== changed-sample redraw (PollPower, samples alternating 57 %% / 58 %%)\n");
     const FaceDescription texts[2] = {DescribeSample(OnBattery(57)), DescribeSample(OnBattery(58))};
     TextOnly reference(m);
-    int redrawTurn = 0, textTurn = 0;
+    int redrawTurn = 1, textTurn = 0;  // the meter shows 57 %: the first redraw is 58 %
     auto redraw = [&] {
         FakePower::sample = OnBattery(redrawTurn ? 58 : 57);
         redrawTurn ^= 1;
