@@ -49,8 +49,8 @@ template <int Id, typename R, typename... A> struct Watch<Id, R (*)(A...)> {
             return false;
         }
         Refusals::patched.emplace_back(slot, *slot);
-        return PatchSlot(slot, reinterpret_cast<ULONG_PTR>(Wrap(
-                                   function, reinterpret_cast<R (*)(A...)>(*slot), makes)));
+        return PatchSlot(slot, reinterpret_cast<ULONG_PTR>(
+                                   Wrap(function, reinterpret_cast<R (*)(A...)>(*slot), makes)));
     }
 };
 

@@ -43,23 +43,12 @@ inline void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
 
-// An icon's colour pixels, top row first, with its width in front.
-inline std::vector<uint32_t> IconPixels(HICON icon) {
-    ICONINFO info;
-    BITMAP bitmap;
-    if (!GetIconInfo(icon, &info) || !GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap)) {
-        return {};
-    }
-    std::vector<uint32_t> pixels(1 + bitmap.bmWidth * bitmap.bmHeight, bitmap.bmWidth);
-    BITMAPINFO format = {
-        {sizeof(BITMAPINFOHEADER), bitmap.bmWidth, -bitmap.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0},
-        {}};  // top row first
-    HDC dc = GetDC(nullptr);
-    GetDIBits(dc, info.hbmColor, 0, bitmap.bmHeight, &pixels[1], &format, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return pixels;
+// A popup menu runs a loop of its own: this timer ends it, counting the menus it saw open.
+inline int g_menusEnded = 0;
+inline void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    g_menusEnded += IsWindowVisible(FindWindowA("#32768", nullptr));
+    EndMenu();
 }
 
 // The shell (Wine's takes seconds to forget an icon): it records A, M, D (add, modify,
@@ -69,12 +58,14 @@ struct FakeShell {
     static inline int refusals = 0;
     static inline bool refusedAddsLand = false, iconThere = false;
     static inline std::string calls;
-    static inline bool recordIcon = false;  // reading it makes GDI objects for a while
-    static inline std::vector<uint32_t> icon;
+    static inline int iconWidth = 0;
     static BOOL WINAPI Notify(DWORD message, PNOTIFYICONDATAA data) {
         calls += "AMD"[message];
-        if (recordIcon && (data->uFlags & NIF_ICON)) {
-            icon = IconPixels(data->hIcon);
+        ICONINFO info;
+        BITMAP bitmap;
+        if ((data->uFlags & NIF_ICON) && GetIconInfo(data->hIcon, &info)) {
+            iconWidth = GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap) ? bitmap.bmWidth : 0;
+            DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
         }
         const bool taken = refusals-- <= 0 && iconThere != (message == NIM_ADD);
         iconThere |= message == NIM_ADD && (taken || refusedAddsLand);
