@@ -3,6 +3,7 @@
 // sleep, the screen, monitors coming and going, a new scale), which Wine never sends.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "about/aboutwin.h"
@@ -37,7 +38,8 @@ TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceAndObeysItsCommands) {
     SystemParametersInfoA(SPI_SETWORKAREA, 0, &work, 0);
     MeterUnderTest t(kOnBattery);
     const HWND w = t.hwnd();
-    EXPECT_EQ(Place(w), std::make_pair(work.right - 85, work.top + 25));
+    const auto place = std::make_pair(work.right - 85, work.top + 25);
+    EXPECT_EQ(Place(w), place);
     EXPECT_FALSE(IsWindowVisible(w));
     const LONG_PTR styles = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_NOACTIVATE;
     EXPECT_EQ(GetWindowLongPtrA(w, GWL_EXSTYLE) & styles, styles);
@@ -48,7 +50,7 @@ TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceAndObeysItsCommands) {
     MoveWindow(w, 10, 10, 60, 60, FALSE);
     SendMessageA(w, WM_COMMAND, MAKEWPARAM(ID_RESET_POSITION, 1), 0);
     SystemParametersInfoA(SPI_SETWORKAREA, 0, &screen, 0);
-    EXPECT_EQ(Place(w), std::make_pair(work.right - 85, work.top + 25));
+    EXPECT_EQ(Place(w), place);
     t.FinishFade();
     for (LPARAM other : {WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_MOUSEMOVE, WM_RBUTTONUP}) {
         SendMessageA(w, WM_TRAYNOTIFY, TRAY_ICON_ID, other);
@@ -99,13 +101,12 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
     uint8_t* layer = const_cast<uint8_t*>(m.GetLayerBits());
     const int objects = CountGdiObjects();
     layer[0] = 0x5A;
-    m.PollPower();
     FakePower::fail = true;
     m.PollPower();
     FakePower::fail = false;
-    // Windows revises its estimate in seconds: a new sample, the same face.
-    for (const PowerSample& s :
-         {MakeSample(kAcOffline, 0, 57, 10262), PowerSample{kAcOffline, 0, 57, 1, 10262, 99}}) {
+    // The same sample, and Windows revising its estimate in seconds: the same face.
+    for (const PowerSample& s : {kOnBattery, MakeSample(kAcOffline, 0, 57, 10262),
+                                 PowerSample{kAcOffline, 0, 57, 1, 10262, 99}}) {
         FakePower::sample = s;
         m.PollPower();
         EXPECT_EQ(memcmp(&m.GetSnapshot(), &s, sizeof(s)), 0) << "the snapshot follows it";
@@ -114,13 +115,13 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
     t.FinishFade();
     EXPECT_EQ(layer[0], 0x5A) << "nothing drawn, and a fade only re-applies the alpha";
     EXPECT_EQ(CountGdiObjects(), objects);
-    for (const PowerSample& s : {MakeSample(kAcOffline, 0, 57, 10320),  // a minute less
-                                 MakeSample(kAcOffline, 2, 57, 10320),  // the colour
-                                 MakeSample(kAcOffline, 2, 56, 10320)}) {
+    // A minute less, the colour, the charge: each a new face.
+    for (const PowerSample& s :
+         {MakeSample(kAcOffline, 0, 57, 10320), MakeSample(kAcOffline, 2, 57, 10320),
+          MakeSample(kAcOffline, 2, 56, 10320)}) {
         FakePower::sample = s;
         m.PollPower();
-        EXPECT_EQ(layer[0], 0) << "a new face recomposes the layer";
-        layer[0] = 0x5A;
+        EXPECT_EQ(std::exchange(layer[0], 0x5A), 0) << "a new face recomposes the layer";
     }
 }
 
@@ -417,13 +418,9 @@ TEST(Dpi, AChangeRedrawsAllAtTheNewScaleWhereWindowsSays) {
 }
 
 // The system hands out 24-pixel small icons at 144 DPI, not the 48-pixel large ones.
-TEST(Dpi, TheTrayIconIsOfTheSystemsSmallIconSize) {
+TEST(Dpi, TheTrayIconFitsTheSystemAndAboutKeepsItsApparentSizeAndItsKeyWhole) {
     MeterUnderTest t(kOnBattery);
     EXPECT_EQ(FakeShell::iconWidth, 24);
-}
-
-TEST(Dpi, AboutKeepsItsApparentSizeAndItsKeyStaysWhole) {
-    MeterUnderTest t(kOnBattery);
     t.Command(ID_ABOUT);
     const HWND about = TheAboutWindow().GetHwnd();
     const RECT r = WindowRectOf(about);
