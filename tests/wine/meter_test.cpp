@@ -30,14 +30,17 @@ bool LayerIsTheReduction(CMainWin& m, int layer) {
     return memcmp(want.data(), m.GetLayerBits(), want.size()) == 0;
 }
 
-TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceAndObeysItsCommands) {
+TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceWithItsFaceAndObeysItsCommands) {
     DeleteFileA(SettingsFilePath().c_str());
     RECT screen, work;  // taskbars at the top and on the right
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0);
     work = {screen.left, screen.top + 40, screen.right - 24, screen.bottom};
     SystemParametersInfoA(SPI_SETWORKAREA, 0, &work, 0);
-    MeterUnderTest t(kOnBattery);
+    MeterUnderTest t(MakeSample(kAcOffline, 1, 100, 7200));
     const HWND w = t.hwnd();
+    // Above the texts of a full moon: the light colour, premultiplied by its coverage.
+    const uint8_t* p = t.meter().GetLayerBits() + ((59 - 12) * 60 + 30) * 4;
+    EXPECT_EQ(uint32_t(p[0] | p[1] << 8 | p[2] << 16 | p[3] << 24), 0xFEFFFE99u);
     const auto place = std::make_pair(work.right - 85, work.top + 25);
     EXPECT_EQ(Place(w), place);
     EXPECT_FALSE(IsWindowVisible(w));
@@ -125,45 +128,20 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
     }
 }
 
-// The white texts on the mask: their first and last row and their leftmost and
-// rightmost column.
+// The white texts on the mask: their first and last row, their leftmost and rightmost
+// column, and then how many of the mask's pixels are neither grey nor the light colour.
 std::vector<int> TextBox(CDibImage& mask) {
     const int size = mask.m_width;
-    std::vector<int> box = {size, 0, size, 0};
+    std::vector<int> box = {size, 0, size, 0, 0};
     for (int i = 0; i < size * size; ++i) {
         const int x = i % size, y = i / size;
-        if (SurfacePixel(mask, x, y) == kWhiteText) {
-            box = {std::min(box[0], y), y, std::min(box[2], x), std::max(box[3], x)};
+        const COLORREF k = SurfacePixel(mask, x, y);
+        if (k == kWhiteText) {
+            box = {std::min(box[0], y), y, std::min(box[2], x), std::max(box[3], x), box[4]};
         }
+        box[4] += k != kLight && (GetRValue(k) != GetGValue(k) || GetGValue(k) != GetBValue(k));
     }
     return box;
-}
-
-TEST(Meter, TheLayerIsTheReductionOfAFaceWithTextsInTheFlagsColour) {
-    for (int flag : {1, 2}) {                                              // 2: low
-        MeterUnderTest t(MakeSample(kAcOffline, uint8_t(flag), 0, 4000));  // texts on black
-        CMainWin& m = t.meter();
-        const COLORREF fill = flag == 2 ? RGB(160, 0, 37) : RGB(0, 0, 160);
-        int filled = 0;
-        for (int i = 0; i < 240 * 240; ++i) {
-            const COLORREF f = SurfacePixel(m.GetFace(), i % 240, i / 240);
-            const COLORREF k = SurfacePixel(m.GetMask(), i % 240, i / 240);
-            const bool grey = GetRValue(k) == GetGValue(k) && GetGValue(k) == GetBValue(k);
-            ASSERT_TRUE((grey || k == kLight) && (k != 0 || f == 0)) << "the mask has no colour";
-            filled += f == fill;
-        }
-        EXPECT_GT(filled, 200) << "flag " << flag;
-        // The percentage hangs from 68 (its glyphs start lower), the status line from 132.
-        const std::vector<int> box = TextBox(m.GetMask());
-        EXPECT_NEAR(box[0], 75, 5);
-        EXPECT_NEAR(box[1], 177, 5);
-        EXPECT_NEAR(box[2] + box[3], 240, 12) << "centred";
-        EXPECT_TRUE(LayerIsTheReduction(m, 60)) << "flag " << flag;
-    }
-    MeterUnderTest full(MakeSample(kAcOnline, 1, 100, kUnknownTime));
-    // Above the texts of a full moon: the light colour, premultiplied by its coverage.
-    const uint8_t* p = full.meter().GetLayerBits() + ((59 - 12) * 60 + 30) * 4;
-    EXPECT_EQ(uint32_t(p[0] | p[1] << 8 | p[2] << 16 | p[3] << 24), 0xFEFFFE99u);
 }
 
 TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
@@ -386,7 +364,7 @@ TEST(Events, TheMeterAsksWindowsToLetItsMessagesThroughAndItsPollComeLate) {
 // At 150 %: the Dpi tests run in a process of their own with LogPixels 144 (tools/test)
 // on a 1024 x 768 screen, and send WM_DPICHANGED themselves, which Wine never does.
 TEST(Dpi, AChangeRedrawsAllAtTheNewScaleWhereWindowsSays) {
-    MeterUnderTest t(kOnBattery);
+    MeterUnderTest t(MakeSample(kAcOffline, 1, 0, 4000));  // the texts on black
     t.FinishFade();
     const auto change = [&](int dpi, RECT suggested) {
         SendMessageA(t.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&suggested));
@@ -408,6 +386,8 @@ TEST(Dpi, AChangeRedrawsAllAtTheNewScaleWhereWindowsSays) {
         const std::vector<int> box = TextBox(t.meter().GetMask());
         EXPECT_NEAR(box[0], face * 75 / 240, face / 48) << s.dpi;
         EXPECT_NEAR(box[1], face * 177 / 240, face / 48) << s.dpi;
+        EXPECT_NEAR(box[2] + box[3], face, face / 20) << s.dpi << ": centred";
+        EXPECT_EQ(box[4], 0) << s.dpi << ": the mask has no colour";
     }
     // Pressed at 45, 45 of the 90-pixel meter: the same spot is 30, 30 at 96 DPI.
     SendMessageA(t.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(45, 45));
