@@ -51,6 +51,19 @@ inline void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR timer, DWORD) {
     EndMenu();
 }
 
+// An icon's colour pixels, as many as it has.
+inline std::vector<uint32_t> IconPixels(HICON icon) {
+    ICONINFO info;
+    BITMAP bitmap;
+    std::vector<uint32_t> pixels;
+    if (GetIconInfo(icon, &info) && GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap)) {
+        pixels.resize(bitmap.bmWidth * bitmap.bmHeight);
+        GetBitmapBits(info.hbmColor, LONG(pixels.size() * 4), pixels.data());
+        DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
+    }
+    return pixels;
+}
+
 // The shell (Wine's takes seconds to forget an icon): it records A, M, D (add, modify,
 // delete) and the last icon it was given, and, still starting at log-on, refuses the
 // first; a refused add may land.
@@ -58,15 +71,10 @@ struct FakeShell {
     static inline int refusals = 0;
     static inline bool refusedAddsLand = false, iconThere = false;
     static inline std::string calls;
-    static inline int iconWidth = 0;
+    static inline std::vector<uint32_t> icon;
     static BOOL WINAPI Notify(DWORD message, PNOTIFYICONDATAA data) {
         calls += "AMD"[message];
-        ICONINFO info;
-        BITMAP bitmap;
-        if ((data->uFlags & NIF_ICON) && GetIconInfo(data->hIcon, &info)) {
-            iconWidth = GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap) ? bitmap.bmWidth : 0;
-            DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
-        }
+        icon = data->uFlags & NIF_ICON ? IconPixels(data->hIcon) : icon;
         const bool taken = refusals-- <= 0 && iconThere != (message == NIM_ADD);
         iconThere |= message == NIM_ADD && (taken || refusedAddsLand);
         return taken;
