@@ -1,8 +1,7 @@
 // Windows saying no: the k-th of the creating calls the tests watch, counted over all
 // of them, fails with the function's documented failure value (0 or NULL for every one
-// watched here). Calls reach a watch through this executable's import slots or through
-// a seam. Icons and menus are counted as they are made and destroyed: Wine has no
-// GetGuiResources.
+// watched here). Calls reach a watch through this executable's import slots. Icons and menus are
+// counted as they are made and destroyed: Wine has no GetGuiResources.
 #ifndef SORVANE_REFUSALS_H
 #define SORVANE_REFUSALS_H
 
@@ -39,18 +38,15 @@ template <int Id, typename R, typename... A> struct Watch<Id, R (*)(A...)> {
         Refusals::liveUserObjects += result ? made : 0;
         return result;
     }
-    static R (*Wrap(const char* function, R (*to)(A...), int makes = 0))(A...) {
-        return name = function, real = to, made = makes, Call;
-    }
     // The executable's slot for dll!function leads here until Refusals::Unwatch.
-    static bool Install(const char* dll, const char* function, int makes = 0) {
+    static bool Install(const char* dll, const char* function, int makes) {
         ULONG_PTR* slot = FindImportSlot(dll, function);
         if (!slot) {
             return false;
         }
         Refusals::patched.emplace_back(slot, *slot);
-        return PatchSlot(slot, reinterpret_cast<ULONG_PTR>(
-                                   Wrap(function, reinterpret_cast<R (*)(A...)>(*slot), makes)));
+        name = function, real = reinterpret_cast<R (*)(A...)>(*slot), made = makes;
+        return PatchSlot(slot, reinterpret_cast<ULONG_PTR>(Call));
     }
 };
 

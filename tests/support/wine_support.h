@@ -113,11 +113,11 @@ struct FakeSystem {
 };
 
 // A meter window on the fake power source, shell and system, destroyed (with its
-// teardown) at the end; prepare may change its seams before it is made.
+// teardown) at the end.
 class MeterUnderTest {
 public:
     explicit MeterUnderTest(const PowerSample& first, int trayRefusals = 0,
-                            bool refusedAddsLand = false, void (*prepare)(CMainWin&) = nullptr) {
+                            bool refusedAddsLand = false) {
         FakePower::sample = first;
         FakePower::fail = false;
         FakeShell::refusals = trayRefusals, FakeShell::refusedAddsLand = refusedAddsLand;
@@ -125,9 +125,6 @@ public:
         m_meter.SetPowerReader(FakePower::Read);
         m_meter.SetTrayNotifier(FakeShell::Notify);
         m_meter.SetNewerApi(FakeSystem::Api());
-        if (prepare) {
-            prepare(m_meter);
-        }
         m_meter.Register(GetModuleHandleA(nullptr), "SorvaneTestMeter", nullptr, nullptr);
         m_meter.Create(GetModuleHandleA(nullptr), GetDesktopWindow(), "", WS_POPUP | WS_SYSMENU, 0);
     }

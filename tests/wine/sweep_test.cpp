@@ -25,19 +25,6 @@ int WINAPI RecordBox(HWND, LPCSTR text, LPCSTR, UINT) { return g_box = text, IDO
 
 bool Runs(HWND w, UINT_PTR id, UINT ms) { return TimerRuns(w, id, ms, g_setTimer); }
 
-void Watched(CMainWin& m) {  // its seams lead to watches, and to the fakes behind them
-    m.SetTrayNotifier(
-        Watch<1, CMainWin::TrayNotifier>::Wrap("Shell_NotifyIconA", FakeShell::Notify));
-    NewerApi api = FakeSystem::Api();
-    api.setCoalescableTimer = Watch<2, decltype(api.setCoalescableTimer)>::Wrap(
-        "SetCoalescableTimer", LookUpNewerApi().setCoalescableTimer);
-    api.registerPowerSettingNotification =
-        Watch<3, decltype(api.registerPowerSettingNotification)>::Wrap(
-            "RegisterPowerSettingNotification", FakeSystem::Register);
-    m.SetNewerApi(api);
-    Refusals::calls = 0;
-}
-
 struct Day {
     bool window = false, closedItself = false;
     std::string stuck;           // what did not go on once Windows said yes again
@@ -59,10 +46,10 @@ Day Live(int refuse) {
     WritePrivateProfileStringA("WINDOW", "POSX", "111", file.c_str());
     WritePrivateProfileStringA("WINDOW", "POSY", "222", file.c_str());
     const int before = CountGdiObjects() + ThreadWindows();
-    Refusals::refuse = refuse, Refusals::liveUserObjects = 0, g_box.clear();
+    Refusals::calls = 0, Refusals::refuse = refuse, Refusals::liveUserObjects = 0, g_box.clear();
     Day day;
     {
-        MeterUnderTest t(MakeSample(kAcOffline, 0, 57, 10260), 0, false, Watched);
+        MeterUnderTest t(MakeSample(kAcOffline, 0, 57, 10260));
         const HWND w = t.hwnd();
         day.window = w != nullptr;
         if (day.window && !g_box.empty()) {
@@ -171,7 +158,7 @@ TEST(Sweep, EveryCreatingCallRefusedInTurn) {
     }
     printf("refusal sweep: %d call sites watched, %d refusals tried; crashes, leaks, corrupted "
            "places: %d, %d, %d\n",
-           int(std::size(watched)) + 3, calls, calls + 1 - k, leaks, spoiled);
+           int(std::size(watched)), calls, calls + 1 - k, leaks, spoiled);
     Refusals::Unwatch();
 }
 
