@@ -1,6 +1,6 @@
 // Windows saying no: the k-th of the creating calls the tests watch, counted over all
 // of them, fails with the function's documented failure value (0 or NULL for every one
-// watched here). Calls reach a watch through this executable's import slots. Icons and menus are
+// watched here), reached through this executable's import slots. Icons and menus are
 // counted as they are made and destroyed: Wine has no GetGuiResources.
 #ifndef SORVANE_REFUSALS_H
 #define SORVANE_REFUSALS_H
