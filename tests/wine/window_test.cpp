@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "about/aboutwin.h"
 #include "framework/window.h"
@@ -139,8 +140,23 @@ TEST(About, OpensOnceAndFadesInAndOutEvenWhenClosedEarly) {
     EXPECT_EQ(ticks, 11);
     EXPECT_EQ(last, 10) << "the tick that applies 0 destroys the window";
 
-    OpenAboutWindow(owner, atDesign);
+    // Again at 150 %: as big to the eye, centred and lifted alike, its key whole.
+    OpenAboutWindow(owner, LengthsAt(144));
     ASSERT_TRUE(IsWindow(About())) << "it opens again";
+    const RECT r = WindowRectOf(About());
+    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right - r.left, r.bottom - r.top}),
+              std::vector<LONG>({512 - 403, 384 - 72 - 75, 806, 144}));
+    int key = 0;
+    for (int i = 0; i < 806 * 144; ++i) {
+        const COLORREF c = GetPixel(TheAboutWindow().GetBackDC(), i % 806, i / 806);
+        key += c == RGB(255, 0, 255);
+        // A blend of the key into the picture would be a magenta fringe on the desktop.
+        ASSERT_TRUE(c == RGB(255, 0, 255) ||
+                    std::min(GetRValue(c), GetBValue(c)) - GetGValue(c) <= 24)
+            << i % 806 << "," << i / 806;
+    }
+    EXPECT_GT(key, 806 * 144 / 2);
+    EXPECT_LT(key, 806 * 144 - 3000) << "and the picture";
     tick(TIMER_ABOUT_FADE_IN);
     tick(TIMER_ABOUT_FADE_IN);
     SendMessageA(About(), WM_CLOSE, 0, 0);
