@@ -82,7 +82,8 @@ struct FakeShell {
 };
 
 // What Wine cannot show of the functions newer than Windows 7: Wine's power setting
-// registration is a stub, and it has no privilege isolation. Calls are recorded.
+// registration is a stub, and it has no privilege isolation. Calls are recorded. The
+// window's DPI is the screen's, as before Windows 10; the real program asks the window.
 struct FakeSystem {
     static inline GUID registered = {};
     static inline HPOWERNOTIFY unregistered = nullptr;
@@ -108,6 +109,7 @@ struct FakeSystem {
         api.registerPowerSettingNotification = Register;
         api.unregisterPowerSettingNotification = Unregister;
         api.changeWindowMessageFilterEx = Allow;
+        api.getDpiForWindow = nullptr;
         return api;
     }
 };

@@ -344,6 +344,7 @@ TEST(Events, AfterMonitorsChangeAMeterOnNoneComesBackAndOneOnAMonitorStays) {
 // on a 1024 x 768 screen, and send WM_DPICHANGED themselves, which Wine never does.
 TEST(Dpi, AChangeRedrawsAllAtTheNewScaleWhereWindowsSaysAndLeaksNothing) {
     MeterUnderTest t(MakeSample(kAcOffline, 1, 0, 4000));  // the texts on black
+    EXPECT_EQ(t.meter().GetMask().m_width, 360) << "made at the screen's DPI";
     t.FinishFade();
     const auto change = [&](int dpi, RECT suggested) {
         SendMessageA(t.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&suggested));
