@@ -102,9 +102,9 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
     FakePower::fail = true;
     m.PollPower();
     FakePower::fail = false;
-    // The same sample, and Windows revising its estimate in seconds: the same face.
+    // The same sample, and Windows revising its estimates in seconds: the same face.
     for (const PowerSample& s : {kOnBattery, MakeSample(kAcOffline, 0, 57, 10262),
-                                 PowerSample{kAcOffline, 0, 57, 1, 10262, 99}}) {
+                                 PowerSample{kAcOffline, 0, 57, 0, 10262, 99}}) {
         FakePower::sample = s;
         m.PollPower();
         EXPECT_EQ(memcmp(&m.GetSnapshot(), &s, sizeof(s)), 0) << "the snapshot follows it";
