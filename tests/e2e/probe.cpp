@@ -10,16 +10,13 @@
 namespace {
 
 constexpr char kClass[] = "OstrelBatteryMeter";
-constexpr char kTitle[] = "SorvaneBatteryMeter";
 
+// The meter and the decoy share a class; #32768 is the class of every popup menu.
 HWND Find(const char* which) {
-    if (!strcmp(which, "about")) {
-        return FindWindowA("OstrelBatteryMeterAbout", nullptr);
-    }
-    if (!strcmp(which, "menu")) {
-        return FindWindowA("#32768", nullptr);  // the class of every popup menu
-    }
-    return FindWindowA(kClass, strcmp(which, "decoy") ? kTitle : "SorvaneDecoy");
+    const char* title = strcmp(which, "decoy") ? "SorvaneBatteryMeter" : "SorvaneDecoy";
+    return !strcmp(which, "about")  ? FindWindowA("OstrelBatteryMeterAbout", nullptr)
+           : !strcmp(which, "menu") ? FindWindowA("#32768", nullptr)
+                                    : FindWindowA(kClass, title);
 }
 
 // Watches for the window from before it exists: it is first seen as it was made.
@@ -53,9 +50,7 @@ int End(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // Active until it is closed, so that a start that takes the foreground shows.
 int Decoy() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = kClass;
+    WNDCLASSA wc = {0, DefWindowProcA, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, kClass};
     RegisterClassA(&wc);
     HWND w = CreateWindowA(kClass, "SorvaneDecoy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300,
                            200, nullptr, nullptr, nullptr, nullptr);
@@ -69,26 +64,26 @@ int Decoy() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* command = argc > 1 ? argv[1] : "";
-    char* arg = argc > 2 ? argv[2] : const_cast<char*>("meter");
+    const auto is = [&](const char* command) { return argc > 1 && !strcmp(argv[1], command); };
     const auto number = [&](int i) { return argc > i ? strtoul(argv[i], nullptr, 0) : 0; };
+    char* arg = argc > 2 ? argv[2] : const_cast<char*>("meter");
+    HWND w = Find(arg);
     RECT r;
     char title[64] = "";
-    if (!strcmp(command, "start")) {
+    if (is("start")) {
         return Start(arg);
-    } else if (!strcmp(command, "end")) {
+    } else if (is("end")) {
         return End(number(2), number(3), number(4));
-    } else if (!strcmp(command, "decoy")) {
+    } else if (is("decoy")) {
         return Decoy();
-    } else if (!strcmp(command, "post")) {
-        return !PostMessageA(Find(arg), number(3), number(4), number(5));
-    } else if (!strcmp(command, "rect")) {
-        if (!GetWindowRect(Find(arg), &r)) {
+    } else if (is("post")) {
+        return !PostMessageA(w, number(3), number(4), number(5));
+    } else if (is("rect")) {
+        if (!GetWindowRect(w, &r)) {
             return puts("none"), 1;
         }
-        printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right, r.bottom,
-               IsWindowVisible(Find(arg)));
-    } else if (!strcmp(command, "active")) {
+        printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right, r.bottom, IsWindowVisible(w));
+    } else if (is("active")) {
         GetWindowTextA(GetForegroundWindow(), title, sizeof(title));
         puts(title);
     } else {
