@@ -36,7 +36,7 @@ TEST(Surface, RealSectionsAreLaidOutAsTheRowsSayAndFillsSparePadding) {
     }
 }
 
-// Leaks of a surface made again show in the refusal sweep, which makes every one.
+// A surface made again frees the old one: the refusal sweep, which makes each again, counts it.
 TEST(Surface, EachObjectIsFreedOnceAndFailuresSayWhy) {
     CDibImage image, target;
     ASSERT_TRUE(image.CreateDib(4, 4, 24) && target.CreateDib(8, 8, 24));
