@@ -273,8 +273,9 @@ TEST(Position, EachCoordinateStaysInTheWorkAreaOfOneMonitor) {
         {"5000", "200", screen, 939, 200},  {"100", "-3", screen, 100, 25},
         {"1024", "768", screen, 1024, 768}, {"1025", "769", screen, 939, 25},
         {"0", "100", left, 939, 100},       {"60", "10", top, 60, 65},
-        {"-0 ", "-00", screen, 0, 0},       {"abc", "12abc", screen, 0, 12},
-        {"1024", "5000", screen, 1024, 25}, {"5000", "-00", screen, 939, 0},  // per coordinate
+        {"-0 ", "-0", screen, 0, 25},       {"abc", "12abc", screen, 0, 12},
+        {"1024", "5000", screen, 1024, 25}, {"-0", "-00", screen, 939, 0},  // per coordinate
+        {"-0", "768", screen, 939, 768},
     };
     for (const Case& c : cases) {
         const Position p = ResolvePosition(c.x, c.y, c.area, &c.area, 1, LengthsAt(96));
