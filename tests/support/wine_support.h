@@ -171,6 +171,13 @@ inline std::string SettingsFilePath() {
     return std::string(folder) + "\\Ostrel\\Sorvane Meter\\default.ini";
 }
 
+// One stored coordinate of the user's file, as written.
+inline std::string Setting(const char* key) {
+    char value[32] = "";
+    GetPrivateProfileStringA("WINDOW", key, "", value, sizeof(value), SettingsFilePath().c_str());
+    return value;
+}
+
 // Live GDI objects: every handle slot is asked for its type (Wine does not
 // implement GetGuiResources). This relies on Wine's numbering: a GDI handle's low 16
 // bits are its slot, and a handle given as the bare slot is taken for it.

@@ -17,11 +17,6 @@ const PowerSample kOnBattery = MakeSample(kAcOffline, 0, 57, 10260);
 
 std::pair<LONG, LONG> Place(HWND w) { return {WindowRectOf(w).left, WindowRectOf(w).top}; }
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
-std::string Setting(const char* key) {
-    char value[32] = "";
-    GetPrivateProfileStringA("WINDOW", key, "", value, sizeof(value), SettingsFilePath().c_str());
-    return value;
-}
 // The layer is the plain reduction of a face and a mask 4 x its size.
 bool LayerIsTheReduction(CMainWin& m, int layer) {
     std::vector<uint8_t> want(layer * layer * 4);

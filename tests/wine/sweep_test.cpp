@@ -103,10 +103,7 @@ Day Live(int refuse) {
     UnregisterClassA("SorvaneTestMeter", GetModuleHandleA(nullptr));
     UnregisterClassA("OstrelBatteryMeterAbout", GetModuleHandleA(nullptr));
     day.left += CountGdiObjects() + ThreadWindows() + Refusals::liveUserObjects - before;
-    char x[16] = "", y[16] = "";
-    GetPrivateProfileStringA("WINDOW", "POSX", "", x, sizeof(x), file.c_str());
-    GetPrivateProfileStringA("WINDOW", "POSY", "", y, sizeof(y), file.c_str());
-    day.place = std::string(x) + "," + y;
+    day.place = Setting("POSX") + "," + Setting("POSY");
     return day;
 }
 
