@@ -2,8 +2,6 @@
 
 #include <string.h>
 
-Cwindow::~Cwindow() { FreeBackBuffer(); }
-
 int Cwindow::Register(HINSTANCE instance, const char* className, const char* menuName,
                       const WNDCLASSEXA* description) {
     if (m_hwnd && IsWindow(m_hwnd)) {
@@ -72,8 +70,8 @@ int Cwindow::CreateBackBuffer(int width, int height) {
     m_backWidth = width;
     m_backHeight = height;
     HDC windowDC = GetDC(m_hwnd);
-    m_backDC = CreateCompatibleDC(windowDC);
-    m_backBitmap = CreateCompatibleBitmap(windowDC, width, height);
+    m_backDC.Reset(CreateCompatibleDC(windowDC));
+    m_backBitmap.Reset(CreateCompatibleBitmap(windowDC, width, height));
     ReleaseDC(m_hwnd, windowDC);
     SelectObject(m_backDC, m_backBitmap);
     SelectObject(m_backDC, GetStockObject(WHITE_PEN));
@@ -109,14 +107,8 @@ void Cwindow::Destroy() {
 
 void Cwindow::FreeBackBuffer() {
     // The DC goes first so that the bitmap is no longer selected when it is deleted.
-    if (m_backDC) {
-        DeleteDC(m_backDC);
-        m_backDC = nullptr;
-    }
-    if (m_backBitmap) {
-        DeleteObject(m_backBitmap);
-        m_backBitmap = nullptr;
-    }
+    m_backDC.Reset();
+    m_backBitmap.Reset();
 }
 
 LRESULT CALLBACK Cwindow::StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

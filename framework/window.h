@@ -4,13 +4,13 @@
 #define SORVANE_WINDOW_H
 
 #include "framework/editwindow.h"
+#include "framework/scoped_gdi.h"
 
 class Cwindow : public Ceditwindow {
 public:
     static constexpr int kClassNameSize = 256;
 
     Cwindow() = default;
-    ~Cwindow();
     Cwindow(const Cwindow&) = delete;
     Cwindow& operator=(const Cwindow&) = delete;
 
@@ -30,8 +30,6 @@ public:
     void Destroy();
 
     const char* GetClassName() const { return m_className; }
-    int GetBackWidth() const { return m_backWidth; }
-    int GetBackHeight() const { return m_backHeight; }
 
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -39,8 +37,9 @@ private:
     void FreeBackBuffer();
 
     char m_className[kClassNameSize] = {};
-    HDC m_backDC = nullptr;
-    HBITMAP m_backBitmap = nullptr;
+    // The bitmap before the DC it is selected into, so that the DC goes first.
+    GdiObject<HBITMAP> m_backBitmap;
+    MemoryDC m_backDC;
     int m_backWidth = 0;
     int m_backHeight = 0;
 };
