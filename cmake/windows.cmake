@@ -19,11 +19,14 @@ add_library(sorvane_win STATIC
     meter/meter_face.cpp
     meter/moon_draw.cpp
     meter/layer_surface.cpp
+    meter/power_watch.cpp
     mainwin/mainwin.cpp
+    mainwin/tray_icon.cpp
     mainwin/fade.cpp
     mainwin/interaction.cpp
     settings/fileutil.cpp
     settings/position_file.cpp
+    settings/place_watch.cpp
     about/aboutwin.cpp
     app/globals.cpp
 )

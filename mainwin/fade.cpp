@@ -6,7 +6,7 @@ int CMainWin::FadeTo(int show, int step) {
     // A hidden meter comes back where it can be seen, whatever left its place on no
     // monitor.
     if (show && !IsWindowVisible(m_hwnd)) {
-        KeepOnWorkArea();
+        KeepOnAMonitor();
     }
     // A refused timer leaves the fade waiting for the next poll to start it.
     if (RequestFade(m_fade, show, step) && !StartTimer(TIMER_FADE, kFadePeriodMs)) {

@@ -95,12 +95,6 @@ void CMainWin::OnLButtonUp() {
     }
 }
 
-void CMainWin::OnCaptureChanged() {
-    // Another window took the mouse mid-drag: without this the next move would drag
-    // a window whose button is no longer held, and hovering would stay blocked.
-    EndDrag(m_pointer);
-}
-
 void CMainWin::OnRButtonUp(LPARAM lParam) {
     SuppressHover(m_pointer);
     FadeTo(kFadeIn, kFadeStepSlow);

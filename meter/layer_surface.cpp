@@ -1,7 +1,8 @@
-#include "mainwin/mainwin.h"
+#include "meter/layer_surface.h"
 
 #include <string.h>
 
+#include "mainwin/mainwin.h"
 #include "meter/layer_reduce.h"
 
 namespace {
@@ -12,60 +13,61 @@ constexpr char kLayerErrorCaption[] = "Error";
 
 }  // namespace
 
-bool CMainWin::MakeLayer(int size, LayerParts& layer) const {
+LayerSurface& LayerSurface::operator=(LayerSurface&& other) {
+    Release();  // every member empty: the moves below free nothing, in any order
+    bitmap = static_cast<GdiObject<HBITMAP>&&>(other.bitmap);
+    screen = static_cast<ScreenDC&&>(other.screen);
+    dc = static_cast<MemoryDC&&>(other.dc);
+    selected = static_cast<Selection&&>(other.selected);
+    bits = other.bits, size = other.size;
+    other.bits = nullptr, other.size = 0;
+    return *this;
+}
+
+bool LayerSurface::Make(int layerSize) {
     BITMAPINFO info;
     memset(&info, 0, sizeof(info));
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = size;  // bottom-up
+    info.bmiHeader.biWidth = layerSize;
+    info.bmiHeader.biHeight = layerSize;  // bottom-up
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = kLayerBits;
     info.bmiHeader.biCompression = BI_RGB;
 
-    layer = LayerParts{};
-    void* bits = nullptr;
-    layer.bitmap = m_makeDibSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!layer.bitmap) {
+    Release();
+    void* pixels = nullptr;
+    bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    screen.Reset(bitmap ? GetDC(nullptr) : nullptr);
+    dc.Reset(bitmap ? CreateCompatibleDC(screen) : nullptr);
+    if (!dc) {
+        Release();
         return false;
     }
-    layer.bits = static_cast<uint8_t*>(bits);
-    layer.size = size;
-    layer.screenDC = GetDC(nullptr);
-    layer.dc = CreateCompatibleDC(layer.screenDC);
-    if (!layer.dc) {
-        FreeLayer(layer);
-        return false;
-    }
-    layer.previous = SelectObject(layer.dc, layer.bitmap);
+    selected = Selection(dc, bitmap);
+    bits = static_cast<uint8_t*>(pixels);
+    size = layerSize;
     return true;
 }
 
-void CMainWin::FreeLayer(LayerParts& layer) {
-    if (layer.screenDC) {
-        ReleaseDC(nullptr, layer.screenDC);
-    }
-    if (layer.dc) {
-        SelectObject(layer.dc, layer.previous);
-        DeleteDC(layer.dc);
-    }
-    if (layer.bitmap) {
-        DeleteObject(layer.bitmap);
-    }
-    layer = LayerParts{};
+void LayerSurface::Release() {
+    selected.Reset();
+    dc.Reset();
+    screen.Reset();
+    bitmap.Reset();
+    bits = nullptr, size = 0;
 }
 
 int CMainWin::CreateLayerSurface() {
-    LayerParts made;
-    if (!MakeLayer(m_lengths.layer, made)) {
+    LayerSurface made;
+    if (!made.Make(m_lengths.layer)) {
         MessageBoxA(m_hwnd, kLayerErrorText, kLayerErrorCaption, MB_OK);
         return 0;
     }
-    ReleaseLayerSurface();
-    m_layer = made;
+    m_layer = static_cast<LayerSurface&&>(made);
     return 1;
 }
 
-void CMainWin::ReleaseLayerSurface() { FreeLayer(m_layer); }
+void CMainWin::ReleaseLayerSurface() { m_layer.Release(); }
 
 // 1 when the window got the picture asked for: with alphaOnly 0, a reduction of a face
 // and a mask of the layer's own scale.

@@ -13,13 +13,13 @@ static_assert(sizeof(SYSTEM_POWER_STATUS) == sizeof(PowerSample),
 // Makes the fonts that are missing: a font Windows refused is asked for again at the
 // next drawing.
 int CMainWin::CreateFonts() {
-    if (!m_bigFont) {
+    if (!m_tools.bigFont) {
         const LOGFONTA big = FaceFont(m_lengths.bigFont, FW_BOLD);
-        m_bigFont = CreateFontIndirectA(&big);
+        m_tools.bigFont.Reset(CreateFontIndirectA(&big));
     }
-    if (!m_smallFont) {
+    if (!m_tools.smallFont) {
         const LOGFONTA small = FaceFont(m_lengths.smallFont, FW_NORMAL);
-        m_smallFont = CreateFontIndirectA(&small);
+        m_tools.smallFont.Reset(CreateFontIndirectA(&small));
     }
     return 1;
 }
@@ -44,11 +44,14 @@ void CMainWin::DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline,
     const int face = m_lengths.face;
     const RECT percentRect = {0, m_lengths.percentTop, face, face};
     const RECT statusRect = {0, m_lengths.statusTop, face, face};
-    // A missing font leaves the DC's default one selected.
-    SelectObject(dc, m_bigFont);
     SetBkMode(dc, TRANSPARENT);
-    DrawOutlinedText(dc, percentRect, d.percentText, outline, fill);
-    SelectObject(dc, m_smallFont);
+    // A missing font leaves the DC's default one selected. Neither stays selected, so
+    // that either can be freed at any time.
+    {
+        const Selection big(dc, m_tools.bigFont);
+        DrawOutlinedText(dc, percentRect, d.percentText, outline, fill);
+    }
+    const Selection small(dc, m_tools.smallFont);
     DrawOutlinedText(dc, statusRect, d.statusText, outline, fill);
 }
 
@@ -62,7 +65,7 @@ bool CMainWin::DrawFace(const FaceDescription& d) {
     DrawFaceTexts(m_mask.GetMemDC(), d, kWhite, kWhite);
     DrawFaceTexts(m_face.GetMemDC(), d, kLightColour, d.stateColour);
     const bool layer = UpdateLayer(0) != 0;
-    return moon && layer && m_bigFont && m_smallFont;
+    return moon && layer && m_tools.bigFont && m_tools.smallFont;
 }
 
 int CMainWin::PollPower() {

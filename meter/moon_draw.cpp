@@ -8,21 +8,27 @@ namespace {
 
 constexpr COLORREF kBlack = 0;
 
-template <typename Handle, typename Make> void MakeIfMissing(Handle& handle, Make make) {
-    if (!handle) {
-        handle = make();
+template <typename Handle, typename Make> void MakeIfMissing(GdiObject<Handle>& tool, Make make) {
+    if (!tool) {
+        tool.Reset(make());
     }
 }
+
+// A pen and a brush selected together, both put back at the end of the scope.
+struct Tools {
+    Tools(HDC dc, HPEN p, HBRUSH b) : pen(dc, p), brush(dc, b) {}
+    Selection pen, brush;
+};
 
 }  // namespace
 
 // Makes the tools that are missing: one Windows refused is asked for again at the next
 // drawing.
 void CMainWin::CreateDrawingTools() {
-    MakeIfMissing(m_lightPen, [] { return CreatePen(PS_SOLID, 1, kLightColour); });
-    MakeIfMissing(m_lightBrush, [] { return CreateSolidBrush(kLightColour); });
-    MakeIfMissing(m_blackPen, [] { return CreatePen(PS_SOLID, 1, kBlack); });
-    MakeIfMissing(m_blackBrush, [] { return CreateSolidBrush(kBlack); });
+    MakeIfMissing(m_tools.lightPen, [] { return CreatePen(PS_SOLID, 1, kLightColour); });
+    MakeIfMissing(m_tools.lightBrush, [] { return CreateSolidBrush(kLightColour); });
+    MakeIfMissing(m_tools.blackPen, [] { return CreatePen(PS_SOLID, 1, kBlack); });
+    MakeIfMissing(m_tools.blackBrush, [] { return CreateSolidBrush(kBlack); });
 }
 
 // 1 when the moon could be drawn whole on both surfaces.
@@ -41,8 +47,7 @@ int CMainWin::DrawMoon(double phase, double tilt) {
     scratch.FillColor(kBlack);
 
     if (plan.way != MoonWay::kUnlit) {
-        SelectObject(face, m_lightPen);
-        SelectObject(face, m_lightBrush);
+        const Tools light(face, m_tools.lightPen, m_tools.lightBrush);
         Ellipse(face, 0, 0, size, size);
     }
     switch (plan.way) {
@@ -51,30 +56,26 @@ int CMainWin::DrawMoon(double phase, double tilt) {
         for (int i = 0; i < 5; ++i) {
             points[i] = POINT{plan.polygon[i].x, plan.polygon[i].y};
         }
-        SelectObject(face, m_blackPen);
-        SelectObject(face, m_blackBrush);
+        const Tools dark(face, m_tools.blackPen, m_tools.blackBrush);
         Polygon(face, points, 5);
         break;
     }
-    case MoonWay::kGibbous:
+    case MoonWay::kGibbous: {
         // Lit where both the disc and the terminator disc are.
-        SelectObject(temp, m_lightPen);
-        SelectObject(temp, m_lightBrush);
+        const Tools light(temp, m_tools.lightPen, m_tools.lightBrush);
         Ellipse(temp, plan.left, plan.top, plan.right, plan.bottom);
         BitBlt(face, 0, 0, size, size, temp, 0, 0, SRCAND);
         break;
-    case MoonWay::kCrescent:
-        SelectObject(face, m_blackPen);
-        SelectObject(face, m_blackBrush);
+    }
+    case MoonWay::kCrescent: {
+        const Tools dark(face, m_tools.blackPen, m_tools.blackBrush);
         Ellipse(face, plan.left, plan.top, plan.right, plan.bottom);
         break;
+    }
     case MoonWay::kUnlit:
         break;
     }
     m_face.Draw(m_mask.GetMemDC(), 0, 0);
-    // The tools must not stay selected in the scratch DC when it goes.
-    SelectObject(temp, GetStockObject(BLACK_PEN));
-    SelectObject(temp, GetStockObject(BLACK_BRUSH));
     scratch.Release();
-    return made && m_lightPen && m_lightBrush && m_blackPen && m_blackBrush;
+    return made && m_tools.lightPen && m_tools.lightBrush && m_tools.blackPen && m_tools.blackBrush;
 }

@@ -4,7 +4,7 @@
 
 #include "framework/format.h"
 #include "settings/fileutil.h"
-#include "settings/position_rules.h"
+#include "settings/place_watch.h"
 
 namespace {
 
@@ -15,35 +15,6 @@ constexpr char kFallbackFile[] = "default.ini";
 constexpr char kSection[] = "WINDOW";
 constexpr char kKeyX[] = "POSX";
 constexpr char kKeyY[] = "POSY";
-constexpr int kMaxMonitors = 16;
-
-struct MonitorAreas {
-    WorkArea areas[kMaxMonitors];
-    int count;
-    int primary;  // -1 until the primary monitor is seen
-};
-
-BOOL CALLBACK AddMonitorArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-    MonitorAreas& list = *reinterpret_cast<MonitorAreas*>(data);
-    MONITORINFO info;
-    info.cbSize = sizeof(info);
-    if (GetMonitorInfoA(monitor, &info)) {
-        const RECT& w = info.rcWork;
-        if (info.dwFlags & MONITORINFOF_PRIMARY) {
-            list.primary = list.count;
-        }
-        list.areas[list.count++] = WorkArea{w.left, w.top, w.right, w.bottom};
-    }
-    return list.count < kMaxMonitors;
-}
-
-MonitorAreas ListMonitors() {
-    MonitorAreas monitors;
-    monitors.count = 0;
-    monitors.primary = -1;
-    EnumDisplayMonitors(nullptr, nullptr, AddMonitorArea, reinterpret_cast<LPARAM>(&monitors));
-    return monitors;
-}
 
 }  // namespace
 
@@ -97,18 +68,9 @@ int CMainWin::RestorePosition() {
     return 1;
 }
 
-// After a change of monitors the place is checked as at the start. The primary work
-// area comes from the monitor list: on Windows it equals SPI_GETWORKAREA, and Wine
-// keeps that one as it was when the process started.
-void CMainWin::KeepOnWorkArea() {
-    const MonitorAreas monitors = ListMonitors();
-    RECT r;
-    if (monitors.primary < 0 || !GetWindowRect(m_hwnd, &r)) {
-        return;
-    }
-    const Position p = KeepOnMonitors(Position{r.left, r.top}, monitors.areas[monitors.primary],
-                                      monitors.areas, monitors.count, m_lengths);
-    if (p.x != r.left || p.y != r.top) {
+void CMainWin::KeepOnAMonitor() {
+    Position p;
+    if (m_place.Misplaced(m_lengths, p)) {
         MoveTo(p.x, p.y);
     }
 }

@@ -136,7 +136,7 @@ std::vector<int> TextBox(CDibImage& mask) {
 
 TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
     std::string never = "A";
-    for (int i = 0; i < CMainWin::kTrayTries; ++i) {
+    for (int i = 0; i < TrayIcon::kTries; ++i) {
         never += "MA";
     }
     const UINT restart = RegisterWindowMessageA("TaskbarCreated");

@@ -1,0 +1,40 @@
+// The meter's icon in the notification area, and the record the shell knows it by. A
+// shell still starting at log-on may refuse the icon, and the TaskbarCreated that would
+// bring it later never comes: a refused icon is tried again on a timer of its own.
+#ifndef SORVANE_TRAY_ICON_H
+#define SORVANE_TRAY_ICON_H
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "framework/newer_api.h"
+
+class TrayIcon {
+public:
+    // How the notification area is told; Shell_NotifyIconA unless a test plays the shell.
+    using Notifier = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
+    static constexpr UINT kRetryMs = 5000;  // for about a minute
+    static constexpr int kTries = 12;
+
+    void SetNotifier(Notifier notify) { m_notify = notify; }
+    // Learns the shell's restart broadcast and lets it through to an elevated meter.
+    void Attach(HWND window, const NewerApi& api);
+    bool IsShellRestart(UINT message) const {
+        return m_taskbarCreated != 0 && message == m_taskbarCreated;
+    }
+    // At the start, and after the shell restarted, which forgets every icon.
+    void Add();
+    void OnRetryTimer();
+    void Remove();
+
+private:
+    bool Notify(DWORD message);
+    void EndRetries();
+
+    HWND m_window = nullptr;
+    Notifier m_notify = Shell_NotifyIconA;
+    UINT m_taskbarCreated = 0;
+    int m_triesLeft = 0;  // the retry timer runs while this is above 0
+};
+
+#endif
