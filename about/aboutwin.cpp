@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr char kAboutClass[] = "OstrelBatteryMeterAbout";
-constexpr char kAboutTitle[] = "g";
 constexpr DWORD kAboutStyle = WS_POPUP | WS_SYSMENU;
 constexpr LONG_PTR kAboutExStyle = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_NOACTIVATE;
 constexpr int kPlaceholderWidth = 640;  // the size kept when the picture cannot load
@@ -126,8 +124,8 @@ void OpenAboutWindow(HWND meter, const Lengths& lengths) {
     const HINSTANCE instance =
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(meter, GWLP_HINSTANCE));
     // From the second opening on the class exists already; that failure is harmless.
-    about.Register(instance, kAboutClass, nullptr, nullptr);
-    about.Create(instance, meter, kAboutTitle, kAboutStyle, 0);
+    about.Register(instance, ABOUT_CLASS_NAME, nullptr, nullptr);
+    about.Create(instance, meter, ABOUT_TITLE, kAboutStyle, 0);
     // SW_SHOW would activate it, its style notwithstanding, and take the keyboard.
     about.Show(SW_SHOWNA);
 }

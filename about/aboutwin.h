@@ -12,8 +12,6 @@ class CAboutWin : public Cwindow {
 public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    static int GetAlpha() { return s_alpha; }
-
     // Where and how large the next opening shows: centred on area at the lengths' scale.
     void Prepare(const RECT& area, const Lengths& lengths) {
         m_area = area;

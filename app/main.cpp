@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr char kMeterClass[] = "OstrelBatteryMeter";
-constexpr char kMeterTitle[] = "SorvaneBatteryMeter";
 constexpr DWORD kMeterStyle = WS_POPUP | WS_SYSMENU;
 
 }  // namespace
@@ -14,13 +12,13 @@ constexpr DWORD kMeterStyle = WS_POPUP | WS_SYSMENU;
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Another copy runs: it keeps the meter, and shows it, since starting the program
     // again is what a user does who cannot find it (a tray icon in the overflow).
-    if (HWND running = FindWindowA(kMeterClass, kMeterTitle)) {
+    if (HWND running = FindWindowA(METER_CLASS_NAME, METER_TITLE)) {
         PostMessageA(running, RegisterWindowMessageA(SHOW_METER_MESSAGE), 0, 0);
         return 0;
     }
     HWND active = GetActiveWindow();
-    g_mainWin.Register(instance, kMeterClass, nullptr, nullptr);
-    g_mainWin.Create(instance, GetDesktopWindow(), kMeterTitle, kMeterStyle, 0);
+    g_mainWin.Register(instance, METER_CLASS_NAME, nullptr, nullptr);
+    g_mainWin.Create(instance, GetDesktopWindow(), METER_TITLE, kMeterStyle, 0);
     // Without a window no WM_QUIT could ever end the loop.
     if (!g_mainWin.GetHwnd()) {
         return 0;

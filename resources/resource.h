@@ -29,6 +29,13 @@
 #define TIMER_TRAY_RETRY 106
 #define TIMER_PLACE_CHECK 107
 
+/* The meter window's identity: a second start finds the first by both names. The title
+   is also the tray icon's tip, which anything looking for the icon finds it by. */
+#define METER_CLASS_NAME "OstrelBatteryMeter"
+#define METER_TITLE "SorvaneBatteryMeter"
+#define ABOUT_CLASS_NAME "OstrelBatteryMeterAbout"
+#define ABOUT_TITLE "g"
+
 /* A second start asks the running meter to show itself with this registered message */
 #define SHOW_METER_MESSAGE "OstrelBatteryMeterShow"
 
