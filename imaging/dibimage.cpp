@@ -39,6 +39,8 @@ int CDibImage::CreateDib(int width, int height, int bitsPerPixel) {
     m_dib = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(m_header), DIB_RGB_COLORS,
                              &bits, nullptr, 0);
     if (!m_dib) {
+        // The header alone describes no picture: it goes too.
+        Release();
         m_status = kNoMemory;
         return 0;
     }
