@@ -82,3 +82,38 @@ bool FullChargeRule(const PowerSample& sample) {
         kBatteryFlagCharging | kBatteryFlagLow | kBatteryFlagCritical | kBatteryFlagNone;
     return (sample.batteryFlag & kNotHeld) == 0;
 }
+
+bool CriticalOnBattery(const PowerSample& sample) {
+    constexpr uint8_t kNotWarned = kBatteryFlagCharging | kBatteryFlagNone;  // 255 too
+    return sample.acLineStatus == kAcOffline && (sample.batteryFlag & kBatteryFlagCritical) &&
+           !(sample.batteryFlag & kNotWarned);
+}
+
+void DescribeForTip(const PowerSample& sample, char* text, int size) {
+    const int percent = sample.batteryLifePercent;
+    const bool noBattery =
+        sample.batteryFlag != 255 && (sample.batteryFlag & kBatteryFlagNone) != 0;
+    if (noBattery || percent > kFullPercent) {
+        FormatText(text, size,
+                   OnMains(sample) ? "On mains"
+                   : noBattery     ? "No battery"
+                                   : "On battery");
+    } else if (OnMains(sample)) {
+        if (sample.batteryFlag != 255 && (sample.batteryFlag & kBatteryFlagCharging)) {
+            FormatText(text, size, "Charging - %d %%", percent);
+        } else {
+            FormatText(text, size,
+                       FullChargeRule(sample) && percent < kFullChargePercent
+                           ? "%d %% - held on mains"
+                           : "%d %% - on mains",
+                       percent);
+        }
+    } else if (sample.batteryLifeTime == kUnknownTime) {
+        FormatText(text, size, "%d %% - on battery", percent);
+    } else {
+        const unsigned minutes = sample.batteryLifeTime / kSecondsPerMinute;
+        FormatText(text, size, "%d %% - %d:%02d left", percent,
+                   static_cast<int>(minutes / kMinutesPerHour),
+                   static_cast<int>(minutes % kMinutesPerHour));
+    }
+}

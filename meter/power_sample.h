@@ -65,4 +65,12 @@ bool FullChargeRule(const PowerSample& sample);
 // The flag's bits combine: a charging battery never warns; critical outranks low.
 uint32_t StateColour(uint8_t batteryFlag);
 
+// Running down on the battery, and critically low: the meter is then shown over anything.
+bool CriticalOnBattery(const PowerSample& sample);
+
+// What the tray icon's tip says of the battery, in ASCII: "57 % - 2:51 left",
+// "Charging - 80 %", "80 % - held on mains", "On mains" without a battery. At most 39
+// characters.
+void DescribeForTip(const PowerSample& sample, char* text, int size);
+
 #endif

@@ -16,6 +16,7 @@
 #include "framework/desktop_math.h"
 #include "framework/lengths.h"
 #include "mainwin/pointer_state.h"
+#include "mainwin/visibility.h"
 #include "meter/layer_reduce.h"
 #include "meter/moon_geometry.h"
 #include "settings/position_rules.h"
@@ -80,6 +81,26 @@ TEST(Format, ATextIsCutToItsBufferAndAlwaysEnds) {
     EXPECT_EQ(FormatText(nullptr, 0, "%d", 12345), 5) << "no room: only the length";
 }
 
+// The tip's second line for each kind of sample: within the 43 characters the tip has
+// left below the name.
+TEST(Sample, TheTipSaysWhatTheBatteryDoes) {
+    const std::pair<PowerSample, const char*> cases[] = {
+        {MakeSample(0, 1, 57, 7500), "57 % - 2:05 left"},
+        {MakeSample(0, 4, 0, 0xFFFFFFFE), "0 % - 1193046:28 left"},
+        {MakeSample(0, 1, 57, kUnknownTime), "57 % - on battery"},
+        {MakeSample(1, 8, 80, kUnknownTime), "Charging - 80 %"},
+        {MakeSample(1, 1, 80, kUnknownTime), "80 % - held on mains"},
+        {MakeSample(1, 1, 100, kUnknownTime), "100 % - on mains"},
+        {MakeSample(1, 128, 255, kUnknownTime), "On mains"},
+        {MakeSample(0, 128, 255, kUnknownTime), "No battery"},
+    };
+    for (const auto& c : cases) {
+        char text[44];
+        DescribeForTip(c.first, text, sizeof(text));
+        EXPECT_STREQ(text, c.second);
+    }
+}
+
 TEST(Sample, TheTwoFadeRules) {
     // Unplugged: mains before, battery now.
     const int unplug[][3] = {{1, 0, 1}, {255, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 255, 0}};
@@ -101,6 +122,40 @@ TEST(Sample, TheTwoFadeRules) {
         EXPECT_EQ(FullChargeRule(MakeSample(uint8_t(f[0]), uint8_t(f[1]), uint8_t(f[2]), 0)),
                   f[3] == 1)
             << "AC " << f[0] << " flag " << f[1] << " at " << f[2];
+    }
+    // Critical on battery: Wine reports 6 at 3 %; charging, mains or no battery is not.
+    const int critical[][3] = {{0, 4, 1}, {0, 6, 1}, {1, 4, 0}, {0, 12, 0}, {0, 255, 0}, {0, 2, 0}};
+    for (const auto& c : critical) {
+        EXPECT_EQ(CriticalOnBattery(MakeSample(uint8_t(c[0]), uint8_t(c[1]), 3, 0)), c[2] == 1)
+            << "AC " << c[0] << " flag " << c[1];
+    }
+}
+
+// One day of the meter's reasons to be seen, in order: the fade each asks for.
+TEST(Visibility, FullScreenStepsAsideForAWhileAndACriticalBatteryComesBackOnce) {
+    enum Event { kCover, kUncover, kRuleShow, kUserShow, kHide, kCritical, kNotCritical };
+    const std::pair<Event, FadeWay> day[] = {
+        {kCover, FadeWay::kOut},        {kRuleShow, FadeWay::kNone},  // unplugged: waits
+        {kUncover, FadeWay::kIn},       {kHide, FadeWay::kOut},
+        {kCover, FadeWay::kNone},       {kUncover, FadeWay::kNone},  // hidden by Hide all along
+        {kUserShow, FadeWay::kIn},      {kCover, FadeWay::kOut},
+        {kUserShow, FadeWay::kIn},      {kCover, FadeWay::kNone},  // asked for over it
+        {kUncover, FadeWay::kNone},     {kCover, FadeWay::kOut},   // another full-screen window
+        {kCritical, FadeWay::kIn},      {kCritical, FadeWay::kNone},
+        {kHide, FadeWay::kOut},         {kCritical, FadeWay::kNone},  // once per entry
+        {kNotCritical, FadeWay::kNone}, {kCritical, FadeWay::kIn},
+        {kNotCritical, FadeWay::kOut},  // plugged in: full screen rules again
+    };
+    Visibility v;
+    for (const auto& e : day) {
+        const FadeWay way = e.first == kCover      ? v.Cover(true)
+                            : e.first == kUncover  ? v.Cover(false)
+                            : e.first == kRuleShow ? v.Show(false)
+                            : e.first == kUserShow ? v.Show(true)
+                            : e.first == kHide     ? v.Hide()
+                            : e.first == kCritical ? v.Battery(true)
+                                                   : v.Battery(false);
+        EXPECT_EQ(way, e.second) << "step " << &e - day;
     }
 }
 
