@@ -21,18 +21,21 @@ add_library(sorvane_win STATIC
     meter/layer_surface.cpp
     meter/power_watch.cpp
     mainwin/mainwin.cpp
+    mainwin/scale.cpp
+    mainwin/fullscreen_watch.cpp
     mainwin/tray_icon.cpp
     mainwin/fade.cpp
     mainwin/interaction.cpp
     settings/fileutil.cpp
     settings/position_file.cpp
     settings/place_watch.cpp
+    settings/startup_entry.cpp
     about/aboutwin.cpp
     app/globals.cpp
 )
 target_compile_options(sorvane_win PRIVATE ${SORVANE_WARNINGS} ${SORVANE_PROGRAM_FLAGS})
 target_compile_definitions(sorvane_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(sorvane_win PUBLIC sorvane_logic user32 gdi32 shell32 kernel32)
+target_link_libraries(sorvane_win PUBLIC sorvane_logic user32 gdi32 shell32 advapi32 kernel32)
 
 add_library(sorvane_resources OBJECT resources/sorvane.rc)
 file(GLOB SORVANE_RESOURCE_FILES CONFIGURE_DEPENDS

@@ -27,3 +27,9 @@ void CMainWin::FadeTick() {
     // SW_SHOWNA: fading in must never take the keyboard from the user's window.
     Show(tick.visible ? SW_SHOWNA : SW_HIDE);
 }
+
+void CMainWin::FadeAs(FadeWay way, int step) {
+    if (way != FadeWay::kNone) {
+        FadeTo(way == FadeWay::kIn ? kFadeIn : kFadeOut, step);
+    }
+}

@@ -26,10 +26,14 @@ void CMainWin::OnCommand(WPARAM wParam) {
         // A reset picked from the tray while the meter is hidden would otherwise show
         // nothing.
         ResetPosition();
-        FadeTo(kFadeIn, kFadeStepSlow);
+        m_fullScreen.Check();
+        FadeAs(m_visibility.Show(true), kFadeStepSlow);
         break;
     case ID_HIDE:
-        FadeTo(kFadeOut, kFadeStepSlow);
+        FadeAs(m_visibility.Hide(), kFadeStepSlow);
+        break;
+    case ID_START_WITH_WINDOWS:
+        m_startup.Toggle();
         break;
     default:
         break;
@@ -78,26 +82,30 @@ void CMainWin::OnHoverWatch() {
         return;
     }
     StopTimer(TIMER_HOVER_WATCH);
-    FadeTo(kFadeIn, kFadeStepFast);
+    // Unless something else hid it meanwhile.
+    if (m_visibility.Seen()) {
+        FadeTo(kFadeIn, kFadeStepFast);
+    }
 }
 
 void CMainWin::OnLButtonDown(LPARAM lParam) {
     const POINT p = PointFromLParam(lParam);
     if (BeginDrag(m_pointer, p.x, p.y)) {
         SetCapture(m_hwnd);
-        FadeTo(kFadeIn, kFadeStepSlow);
+        FadeAs(m_visibility.Show(true), kFadeStepSlow);
     }
 }
 
 void CMainWin::OnLButtonUp() {
     if (EndDrag(m_pointer)) {
         ReleaseCapture();
+        m_fullScreen.Check();  // perhaps on another monitor now
     }
 }
 
 void CMainWin::OnRButtonUp(LPARAM lParam) {
     SuppressHover(m_pointer);
-    FadeTo(kFadeIn, kFadeStepSlow);
+    FadeAs(m_visibility.Show(true), kFadeStepSlow);
     POINT p = PointFromLParam(lParam);
     ClientToScreen(m_hwnd, &p);
     ShowPopupMenu(p.x, p.y);
@@ -106,7 +114,7 @@ void CMainWin::OnRButtonUp(LPARAM lParam) {
 bool CMainWin::OnTrayNotify(LPARAM lParam) {
     switch (lParam) {
     case WM_LBUTTONDOWN:
-        FadeTo(kFadeIn, kFadeStepSlow);
+        FadeAs(m_visibility.Show(true), kFadeStepSlow);
         return true;
     case WM_RBUTTONDOWN: {
         POINT p;
@@ -129,7 +137,10 @@ void CMainWin::ShowPopupMenu(int x, int y) {
     // foreground window; the meter holds it for the menu's time and no longer.
     const HWND user = GetForegroundWindow();
     SetForegroundWindow(m_hwnd);
-    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, x, y, 0, m_hwnd, nullptr);
+    const HMENU popup = GetSubMenu(menu, 0);
+    CheckMenuItem(popup, ID_START_WITH_WINDOWS,
+                  MF_BYCOMMAND | (m_startup.IsOn() ? MF_CHECKED : MF_UNCHECKED));
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, x, y, 0, m_hwnd, nullptr);
     // The task switch this forces keeps the next menu from vanishing at once.
     PostMessageA(m_hwnd, WM_NULL, 0, 0);
     if (GetForegroundWindow() == m_hwnd && user != m_hwnd && IsWindow(user)) {

@@ -21,7 +21,7 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcA(m_hwnd, message, wParam, lParam);
     }
     if (m_showMessage != 0 && message == m_showMessage) {
-        FadeTo(kFadeIn, kFadeStepSlow);
+        FadeAs(m_visibility.Show(true), kFadeStepSlow);
         return DefWindowProcA(m_hwnd, message, wParam, lParam);
     }
     switch (message) {
@@ -70,6 +70,9 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_DPICHANGED:
         OnDpiChanged(wParam, lParam);
+        break;
+    case WM_FULLSCREEN:
+        FadeAs(m_visibility.Cover(wParam != 0), kFadeStepFast);
         break;
     case WM_POWERBROADCAST:
         // A broadcast queued before a log-off's teardown finds nothing to draw with.
@@ -121,6 +124,7 @@ void CMainWin::OnTimer(WPARAM id) {
     case TIMER_PLACE_CHECK:
         m_place.OnTimer();
         KeepOnAMonitor();
+        m_fullScreen.Check();
         break;
     default:
         break;
@@ -160,7 +164,9 @@ int CMainWin::OnCreate() {
         m_api.changeWindowMessageFilterEx(m_hwnd, m_showMessage, MSGFLT_ALLOW, nullptr);
     }
     m_tray.Add();
-    FadeTo(kFadeIn, kFadeStepSlow);
+    m_fullScreen.Start(m_hwnd);
+    m_visibility.Cover(m_fullScreen.Covered());
+    FadeAs(m_visibility.Show(false), kFadeStepSlow);
     m_power.Start(m_hwnd, m_api);
     return 1;
 }
@@ -186,6 +192,7 @@ int CMainWin::Teardown() {
     m_tornDown = true;
     m_tray.Remove();
     m_power.Stop();
+    m_fullScreen.Stop();
     // A window that never took its stored place must not overwrite it.
     if (m_positionKnown) {
         SavePosition();
@@ -200,51 +207,4 @@ int CMainWin::Teardown() {
     m_fade.timerRunning = 0;
     ReleaseLayerSurface();
     return 1;
-}
-
-// The DPI of the window's monitor; the screen's where Windows cannot say (before
-// Windows 10, and a window Wine keeps at the system DPI).
-int CMainWin::WindowDpi() const {
-    const UINT dpi = m_api.getDpiForWindow ? m_api.getDpiForWindow(m_hwnd) : 0;
-    if (dpi != 0) {
-        return static_cast<int>(dpi);
-    }
-    HDC screen = GetDC(nullptr);
-    const int logical = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen) {
-        ReleaseDC(nullptr, screen);
-    }
-    return logical > 0 ? logical : kDesignDpi;
-}
-
-// Everything drawn at the DPI's sizes, the current face again. A layer Windows refuses
-// leaves the old one, and its sizes, whole: 0, and the next change tries again.
-int CMainWin::ApplyDpi(int dpi) {
-    const Lengths next = LengthsAt(dpi);
-    m_monitorDpi = next.dpi;
-    if (next.dpi == m_lengths.dpi) {
-        return 1;
-    }
-    LayerSurface made;
-    if (!m_layer.dc || !made.Make(next.layer)) {
-        return 0;
-    }
-    m_layer = static_cast<LayerSurface&&>(made);
-    ScaleDrag(m_pointer, m_lengths.dpi, next.dpi);
-    m_lengths = next;
-    m_tools.bigFont.Reset();
-    m_tools.smallFont.Reset();
-    CreateFonts();
-    CreateBackBuffer(next.layer, next.layer);
-    m_faceDrawn = m_faceWanted && DrawFace(m_wanted);
-    return 1;
-}
-
-void CMainWin::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
-    ApplyDpi(HIWORD(wParam));
-    // Where Windows puts the window at the new scale; the layer sets its size.
-    const RECT& r = *reinterpret_cast<const RECT*>(lParam);
-    SetWindowPos(m_hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    UpdateLayer(1);
 }

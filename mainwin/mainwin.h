@@ -10,12 +10,15 @@
 #include "framework/window.h"
 #include "imaging/dibimage.h"
 #include "mainwin/fade_state.h"
+#include "mainwin/fullscreen_watch.h"
 #include "mainwin/pointer_state.h"
 #include "mainwin/tray_icon.h"
+#include "mainwin/visibility.h"
 #include "meter/layer_surface.h"
 #include "meter/power_sample.h"
 #include "meter/power_watch.h"
 #include "settings/place_watch.h"
+#include "settings/startup_entry.h"
 
 class CMainWin : public Cwindow {
 public:
@@ -52,6 +55,8 @@ public:
     // Fade
     int FadeTo(int show, int step);
     void FadeTick();
+    // The fade a change of who has the meter shown asks for, if any.
+    void FadeAs(FadeWay way, int step);
 
     // Position
     int SavePosition();
@@ -114,9 +119,12 @@ private:
     bool m_faceWanted = false;      // m_wanted holds a sample's face
     bool m_faceDrawn = false;       // the layer shows m_wanted
 
+    Visibility m_visibility;
     TrayIcon m_tray;
     PowerWatch m_power;
     PlaceWatch m_place;
+    FullScreenWatch m_fullScreen;
+    StartupEntry m_startup;
     PowerReader m_readPower = GetSystemPowerStatus;
     CursorReader m_readCursor = GetCursorPos;
     NewerApi m_api = LookUpNewerApi();

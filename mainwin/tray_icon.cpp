@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "resources/resource.h"
+#include "framework/format.h"
 
 #ifndef _WIN64
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the shell gets the first, 88-byte record");
@@ -24,7 +24,8 @@ void TrayIcon::Attach(HWND window, const NewerApi& api) {
 }
 
 void TrayIcon::Add() {
-    if (Notify(NIM_ADD)) {
+    m_there = Notify(NIM_ADD);
+    if (m_there) {
         EndRetries();  // the shell may restart while they run
     } else {
         m_triesLeft = kTries;
@@ -38,8 +39,8 @@ void TrayIcon::OnRetryTimer() {
         return;
     }
     // An add the shell timed out on may have landed: then only a modify succeeds.
-    const bool there = Notify(NIM_MODIFY) || Notify(NIM_ADD);
-    if (there || --m_triesLeft == 0) {
+    m_there = Notify(NIM_MODIFY) || Notify(NIM_ADD);
+    if (m_there || --m_triesLeft == 0) {
         EndRetries();
     }
 }
@@ -51,6 +52,7 @@ void TrayIcon::EndRetries() {
 
 void TrayIcon::Remove() {
     EndRetries();
+    m_there = false;
     NOTIFYICONDATAA data;
     memset(&data, 0, sizeof(data));
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -59,8 +61,21 @@ void TrayIcon::Remove() {
     m_notify(NIM_DELETE, &data);
 }
 
+void TrayIcon::SetStatus(const char* status) {
+    char tip[sizeof(m_tip)];
+    FormatText(tip, sizeof(tip), "%s\n%s", METER_TITLE, status);
+    if (strcmp(tip, m_tip) == 0) {
+        return;
+    }
+    memcpy(m_tip, tip, sizeof(tip));
+    // An icon not there yet gets the tip when it is added.
+    if (m_there) {
+        Notify(NIM_MODIFY, NIF_TIP);
+    }
+}
+
 // True when the shell took the request.
-bool TrayIcon::Notify(DWORD message) {
+bool TrayIcon::Notify(DWORD message, UINT what) {
     // The small-icon size picks the image drawn for it instead of scaling a large one.
     HICON icon = static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON,
@@ -73,10 +88,10 @@ bool TrayIcon::Notify(DWORD message) {
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
     data.hWnd = m_window;
     data.uID = TRAY_ICON_ID;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uFlags = what;
     data.uCallbackMessage = WM_TRAYNOTIFY;
     data.hIcon = icon;
-    lstrcpynA(data.szTip, METER_TITLE, sizeof(data.szTip));
+    lstrcpynA(data.szTip, m_tip, sizeof(data.szTip));
     const bool taken = m_notify(message, &data) != FALSE;
     DestroyIcon(icon);
     return taken;

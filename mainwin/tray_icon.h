@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include "framework/newer_api.h"
+#include "resources/resource.h"
 
 class TrayIcon {
 public:
@@ -26,15 +27,20 @@ public:
     void Add();
     void OnRetryTimer();
     void Remove();
+    // The tip's second line, below the name that finds the icon; the shell hears of it
+    // only when the text changed.
+    void SetStatus(const char* status);
 
 private:
-    bool Notify(DWORD message);
+    bool Notify(DWORD message, UINT what = NIF_MESSAGE | NIF_ICON | NIF_TIP);
     void EndRetries();
 
     HWND m_window = nullptr;
     Notifier m_notify = Shell_NotifyIconA;
     UINT m_taskbarCreated = 0;
-    int m_triesLeft = 0;  // the retry timer runs while this is above 0
+    int m_triesLeft = 0;   // the retry timer runs while this is above 0
+    bool m_there = false;  // the shell took the icon
+    char m_tip[64] = METER_TITLE;
 };
 
 #endif

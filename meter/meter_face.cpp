@@ -78,11 +78,15 @@ int CMainWin::PollPower() {
     memcpy(&sample, &status, sizeof(sample));
     if (SampleChanged(m_snapshot, sample)) {
         if (UnplugRule(m_snapshot, sample)) {
-            FadeTo(kFadeIn, kFadeStepSlow);
+            FadeAs(m_visibility.Show(false), kFadeStepSlow);
         }
         if (FullChargeRule(sample)) {
-            FadeTo(kFadeOut, kFadeStepSlow);
+            FadeAs(m_visibility.Hide(), kFadeStepSlow);
         }
+        FadeAs(m_visibility.Battery(CriticalOnBattery(sample)), kFadeStepSlow);
+        char status[kTextBufferSize];
+        DescribeForTip(sample, status, sizeof(status));
+        m_tray.SetStatus(status);
         m_snapshot = sample;
         const FaceDescription d = DescribeSample(sample);
         if (m_faceWanted && m_faceDrawn && SameFace(m_wanted, d)) {

@@ -18,6 +18,7 @@
 #define ID_ABOUT 40003
 #define ID_RESET_POSITION 40004
 #define ID_HIDE 40005
+#define ID_START_WITH_WINDOWS 40006
 
 /* Window timers (all arrive as WM_TIMER, none has a callback) */
 #define TIMER_ABOUT_FADE_IN 100
@@ -42,5 +43,9 @@
 /* Notification-area icon: WM_USER + 101 is its callback message */
 #define WM_TRAYNOTIFY (0x0400 + 101)
 #define TRAY_ICON_ID 1
+
+/* The full-screen watch tells the meter that a full-screen window came (wParam 1) or
+   went (0) */
+#define WM_FULLSCREEN (0x0400 + 102)
 
 #endif

@@ -65,16 +65,17 @@ inline std::vector<uint32_t> IconPixels(HICON icon) {
 }
 
 // The shell (Wine's takes seconds to forget an icon): it records A, M, D (add, modify,
-// delete) and the last icon it was given, and, still starting at log-on, refuses the
-// first; a refused add may land.
+// delete; T a modify of the tip alone) and the last icon and tip it was given, and, still
+// starting at log-on, refuses the first; a refused add may land.
 struct FakeShell {
     static inline int refusals = 0;
     static inline bool refusedAddsLand = false, iconThere = false;
-    static inline std::string calls;
+    static inline std::string calls, tip;
     static inline std::vector<uint32_t> icon;
     static BOOL WINAPI Notify(DWORD message, PNOTIFYICONDATAA data) {
-        calls += "AMD"[message];
+        calls += data->uFlags == NIF_TIP ? 'T' : "AMD"[message];
         icon = data->uFlags & NIF_ICON ? IconPixels(data->hIcon) : icon;
+        tip = data->uFlags & NIF_TIP ? data->szTip : tip;
         const bool taken = refusals-- <= 0 && iconThere != (message == NIM_ADD);
         iconThere |= message == NIM_ADD && (taken || refusedAddsLand);
         return taken;
@@ -123,7 +124,7 @@ public:
         FakePower::sample = first;
         FakePower::fail = false;
         FakeShell::refusals = trayRefusals, FakeShell::refusedAddsLand = refusedAddsLand;
-        FakeShell::iconThere = false, FakeShell::calls = "";
+        FakeShell::iconThere = false, FakeShell::calls = FakeShell::tip = "";
         m_meter.SetPowerReader(FakePower::Read);
         m_meter.SetTrayNotifier(FakeShell::Notify);
         m_meter.SetNewerApi(FakeSystem::Api());

@@ -84,6 +84,15 @@ TEST(Meter, EachTriggerFadesItsWayAtItsStep) {
     FakePower::sample = MakeSample(kAcOnline, 8, 60, kUnknownTime);
     t.meter().PollPower();
     EXPECT_EQ(t.meter().GetFade().timerRunning, 0) << "plugged in below 95 % it stays";
+    // Critical on battery shows a hidden meter once; hidden again, it stays hidden.
+    t.Command(ID_HIDE), t.FinishFade();
+    FakePower::sample = MakeSample(kAcOffline, 6, 3, 600);
+    t.meter().PollPower();
+    fades("the battery critical", 0);
+    t.Command(ID_HIDE), t.FinishFade();
+    FakePower::sample = MakeSample(kAcOffline, 6, 2, 540);
+    t.meter().PollPower();
+    EXPECT_FALSE(IsWindowVisible(t.hwnd())) << "still critical: the user's Hide holds";
 }
 
 TEST(Meter, APollRedrawsOnlyAChangedFace) {
@@ -107,6 +116,7 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
     m.FadeTo(kFadeOut, kFadeStepFast);
     t.FinishFade();
     EXPECT_EQ(layer[0], 0x5A) << "nothing drawn, and a fade only re-applies the alpha";
+    EXPECT_EQ(FakeShell::calls, "A") << "nor the tip told again";
     EXPECT_EQ(CountGdiObjects(), objects);
     // A minute less, the colour, the charge: each a new face.
     for (const PowerSample& s :
@@ -116,6 +126,8 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
         m.PollPower();
         EXPECT_EQ(std::exchange(layer[0], 0x5A), 0) << "a new face recomposes the layer";
     }
+    EXPECT_EQ(FakeShell::calls, "ATT") << "a minute less and the charge: the tip";
+    EXPECT_EQ(FakeShell::tip, "SorvaneBatteryMeter\n56 % - 2:52 left");
 }
 
 // The white texts on the mask: their first and last row, their leftmost and rightmost
@@ -160,6 +172,7 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
         FakeShell::iconThere &= c.message != restart;
         SendMessageA(t.hwnd(), c.message, 0, 0);
         EXPECT_EQ(FakeShell::calls, c.calls);
+        EXPECT_EQ(FakeShell::tip, "SorvaneBatteryMeter\n57 % - 2:51 left") << "each try tells all";
         EXPECT_EQ(KillTimer(t.hwnd(), TIMER_TRAY_RETRY) != 0, c.timerLeft) << c.calls;
     }
 }
@@ -230,6 +243,12 @@ TEST(Pointer, ARestingMouseHidesTheMeterAndTheWatchSeesItLeave) {
     ASSERT_TRUE(PumpUntil([&] { return t.fade().alpha == 210; }, 3000)) << "the watch sees it go";
     EXPECT_EQ(std::make_pair(t.fade().direction, t.fade().step), std::make_pair(0, 20));
     EXPECT_FALSE(KillTimer(t.hwnd(), TIMER_HOVER_WATCH)) << "the watch ends with the hover";
+    t.Arrive();  // hidden by the hover, then by Hide from the tray
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(t.hwnd()); }, 3000));
+    t.Command(ID_HIDE);
+    SetCursorPos(100, 100);
+    PumpFor(500);
+    EXPECT_FALSE(IsWindowVisible(t.hwnd())) << "the mouse leaving does not undo Hide";
 }
 
 TEST(Pointer, ACursorThatCannotBeReadIsNeitherOnTheMeterNorGone) {
