@@ -10,11 +10,18 @@ constexpr DWORD kMeterStyle = WS_POPUP | WS_SYSMENU;
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // Two starts at the same instant would both find no window: the first to name the
+    // mutex is the meter. The process holds it while it runs.
+    CreateMutexA(nullptr, FALSE, "Local\\" METER_CLASS_NAME);
+    const bool another = GetLastError() == ERROR_ALREADY_EXISTS;
     // Another copy runs: it keeps the meter, and shows it, since starting the program
     // again is what a user does who cannot find it (a tray icon in the overflow).
     if (HWND running = FindWindowA(METER_CLASS_NAME, METER_TITLE)) {
         PostMessageA(running, RegisterWindowMessageA(SHOW_METER_MESSAGE), 0, 0);
         return 0;
+    }
+    if (another) {
+        return 0;  // still starting: it shows itself
     }
     HWND active = GetActiveWindow();
     g_mainWin.Register(instance, METER_CLASS_NAME, nullptr, nullptr);

@@ -12,11 +12,16 @@ template <typename Function> void Find(HMODULE module, const char* name, Functio
 
 NewerApi LookUpNewerApi() {
     NewerApi api = {};
+    // Loaded for the program's whole run, where there is one.
+    if (const HMODULE shcore = LoadLibraryA("shcore.dll")) {
+        Find(shcore, "GetDpiForMonitor", api.getDpiForMonitor);
+    }
     const HMODULE user32 = GetModuleHandleA("user32.dll");
     if (!user32) {
         return api;
     }
     Find(user32, "GetDpiForWindow", api.getDpiForWindow);
+    Find(user32, "GetSystemMetricsForDpi", api.getSystemMetricsForDpi);
     Find(user32, "SetCoalescableTimer", api.setCoalescableTimer);
     Find(user32, "RegisterPowerSettingNotification", api.registerPowerSettingNotification);
     Find(user32, "UnregisterPowerSettingNotification", api.unregisterPowerSettingNotification);

@@ -1,4 +1,4 @@
-// USER32 functions that Windows 7 lacks, or that the program must not depend on,
+// Functions that Windows 7 lacks, or that the program must not depend on,
 // looked up at run time: an import of any of them would stop the program from
 // loading where it is missing. A missing one is null.
 #ifndef SORVANE_NEWER_API_H
@@ -7,7 +7,9 @@
 #include <windows.h>
 
 struct NewerApi {
-    UINT(WINAPI* getDpiForWindow)(HWND);  // Windows 10 1607
+    UINT(WINAPI* getDpiForWindow)(HWND);                             // Windows 10 1607
+    int(WINAPI* getSystemMetricsForDpi)(int, UINT);                  // Windows 10 1607
+    HRESULT(WINAPI* getDpiForMonitor)(HMONITOR, int, UINT*, UINT*);  // 8.1, shcore.dll
     UINT_PTR(WINAPI* setCoalescableTimer)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);   // 8
     HPOWERNOTIFY(WINAPI* registerPowerSettingNotification)(HANDLE, LPCGUID, DWORD);  // Vista
     BOOL(WINAPI* unregisterPowerSettingNotification)(HPOWERNOTIFY);

@@ -43,8 +43,8 @@ void CMainWin::OnCommand(WPARAM wParam) {
 void CMainWin::ResetPosition() {
     RECT r;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-    const Position p = DefaultPosition(WorkArea{r.left, r.top, r.right, r.bottom}, m_lengths);
-    MoveTo(p.x, p.y);
+    PlaceAt(DefaultPosition(WorkArea{r.left, r.top, r.right, r.bottom}, PrimaryLengths()));
+    SavePosition();
 }
 
 // Fails while another desktop has the input (the lock screen, a UAC prompt): the
@@ -99,6 +99,8 @@ void CMainWin::OnLButtonDown(LPARAM lParam) {
 void CMainWin::OnLButtonUp() {
     if (EndDrag(m_pointer)) {
         ReleaseCapture();
+        // Kept at once: a battery that dies, a crash or a forced end would lose it.
+        SavePosition();
         m_fullScreen.Check();  // perhaps on another monitor now
     }
 }

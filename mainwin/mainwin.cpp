@@ -32,8 +32,19 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             Post(WM_CLOSE, 0, 0);
         }
         break;
-    case WM_DESTROY:
     case WM_QUERYENDSESSION:
+        // Answered at once; the teardown waits for the end to be certain, since the user
+        // or another program may still cancel it.
+        if (m_positionKnown && !m_tornDown) {
+            SavePosition();
+        }
+        break;  // the default answers TRUE
+    case WM_ENDSESSION:
+        if (!wParam) {
+            break;
+        }
+        [[fallthrough]];
+    case WM_DESTROY:
         Teardown();
         PostQuitMessage(0);
         break;
@@ -58,7 +69,9 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
         // Another window took the mouse mid-drag: without this the next move would drag
         // a window whose button is no longer held, and hovering would stay blocked.
-        EndDrag(m_pointer);
+        if (EndDrag(m_pointer)) {
+            SavePosition();
+        }
         break;
     case WM_RBUTTONUP:
         OnRButtonUp(lParam);
@@ -88,6 +101,7 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         [[fallthrough]];
     case WM_DISPLAYCHANGE:
         m_place.OnChange();
+        m_tray.Refresh();  // the primary monitor, and the taskbar's scale, may be new
         break;
     case WM_MOUSEACTIVATE:
         // The default answers "activate" when Windows activates windows under the
@@ -156,6 +170,8 @@ int CMainWin::OnCreate() {
     m_snapshot = PowerSample{};
     m_place.Attach(m_hwnd);
     RestorePosition();
+    // The first frame at the scale of the monitor it was put on.
+    ApplyDpi(WindowDpi());
     m_tray.Attach(m_hwnd, m_api);
     m_showMessage = RegisterWindowMessageA(SHOW_METER_MESSAGE);
     // An elevated meter hears a plain second start all the same: User Interface

@@ -50,7 +50,7 @@ public:
     void ReleaseLayerSurface();
 
     // Scale: the lengths of the window's DPI, all re-created when it changes.
-    int ApplyDpi(int dpi);
+    int ApplyDpi(int dpi, const POINT* at = nullptr);
 
     // Fade
     int FadeTo(int show, int step);
@@ -95,6 +95,10 @@ private:
     void ShowPopupMenu(int x, int y);
     bool ReadCursor(POINT& client) const;
     int WindowDpi() const;
+    int MonitorDpi(HMONITOR monitor) const;
+    Lengths PrimaryLengths() const;
+    // Moves the window's top-left there, again if a change of scale on the way moved it.
+    void PlaceAt(Position p);
     bool DrawFace(const FaceDescription& d);
 
     // Everything the face is drawn with, freed in this order.
@@ -114,7 +118,9 @@ private:
     PointerState m_pointer;
     LayerSurface m_layer;
     Lengths m_lengths = LengthsAt(kDesignDpi);
-    int m_monitorDpi = kDesignDpi;  // the lengths lag behind it while Windows refuses a layer
+    int m_monitorDpi = kDesignDpi;     // the lengths lag behind it while Windows refuses a layer
+    const POINT* m_layerAt = nullptr;  // where the next layer goes, changing its size
+    bool m_applyingDpi = false;
     FaceDescription m_wanted = {};  // what the face should show
     bool m_faceWanted = false;      // m_wanted holds a sample's face
     bool m_faceDrawn = false;       // the layer shows m_wanted

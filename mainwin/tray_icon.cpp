@@ -16,6 +16,7 @@ constexpr char kTaskbarCreated[] = "TaskbarCreated";
 
 void TrayIcon::Attach(HWND window, const NewerApi& api) {
     m_window = window;
+    m_api = api;
     m_taskbarCreated = RegisterWindowMessageA(kTaskbarCreated);
     // User Interface Privilege Isolation would drop the broadcast to an elevated meter.
     if (api.changeWindowMessageFilterEx) {
@@ -74,12 +75,28 @@ void TrayIcon::SetStatus(const char* status) {
     }
 }
 
+void TrayIcon::Refresh() {
+    if (m_there) {
+        Notify(NIM_MODIFY, NIF_ICON);
+    }
+}
+
+// The small-icon size at the taskbar's scale, which a new primary monitor or its new
+// scale changes; the size fixed at sign-in where Windows cannot say.
+int TrayIcon::IconSize() const {
+    const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    const UINT dpi = taskbar && m_api.getDpiForWindow ? m_api.getDpiForWindow(taskbar) : 0;
+    return dpi && m_api.getSystemMetricsForDpi ? m_api.getSystemMetricsForDpi(SM_CXSMICON, dpi)
+                                               : GetSystemMetrics(SM_CXSMICON);
+}
+
 // True when the shell took the request.
 bool TrayIcon::Notify(DWORD message, UINT what) {
     // The small-icon size picks the image drawn for it instead of scaling a large one.
-    HICON icon = static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    const int size = IconSize();
+    HICON icon =
+        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY),
+                                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
     if (!icon) {  // refused for now: the retries ask again
         return false;
     }

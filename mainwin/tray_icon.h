@@ -30,13 +30,17 @@ public:
     // The tip's second line, below the name that finds the icon; the shell hears of it
     // only when the text changed.
     void SetStatus(const char* status);
+    // The icon again, at the size the taskbar's scale now wants.
+    void Refresh();
 
 private:
     bool Notify(DWORD message, UINT what = NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    int IconSize() const;
     void EndRetries();
 
     HWND m_window = nullptr;
     Notifier m_notify = Shell_NotifyIconA;
+    NewerApi m_api = {};
     UINT m_taskbarCreated = 0;
     int m_triesLeft = 0;   // the retry timer runs while this is above 0
     bool m_there = false;  // the shell took the icon

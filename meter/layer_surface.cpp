@@ -95,7 +95,8 @@ int CMainWin::UpdateLayer(int alphaOnly) {
     blend.SourceConstantAlpha = static_cast<BYTE>(m_fade.alpha & 0xFF);
     blend.AlphaFormat = AC_SRC_ALPHA;
     POINT source = {0, 0};
-    UpdateLayeredWindow(m_hwnd, nullptr, nullptr, &extent, m_layer.dc, &source, 0, &blend,
-                        ULW_ALPHA);
+    POINT at = m_layerAt ? *m_layerAt : POINT{};
+    UpdateLayeredWindow(m_hwnd, nullptr, m_layerAt ? &at : nullptr, &extent, m_layer.dc, &source, 0,
+                        &blend, ULW_ALPHA);
     return alphaOnly || reduced;
 }

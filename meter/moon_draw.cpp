@@ -14,11 +14,54 @@ template <typename Handle, typename Make> void MakeIfMissing(GdiObject<Handle>& 
     }
 }
 
-// A pen and a brush selected together, both put back at the end of the scope.
+// A pen and a brush, selected together and both put back at the end of the scope.
+struct Ink {
+    HPEN pen;
+    HBRUSH brush;
+};
 struct Tools {
-    Tools(HDC dc, HPEN p, HBRUSH b) : pen(dc, p), brush(dc, b) {}
+    Tools(HDC dc, Ink ink) : pen(dc, ink.pen), brush(dc, ink.brush) {}
     Selection pen, brush;
 };
+
+// The lit part of the moon in the light ink, on a black surface; the gibbous moon is
+// drawn on the scratch surface first.
+void DrawLit(HDC dc, const MoonPlan& plan, int size, Ink light, Ink dark, CDibImage& scratch) {
+    if (plan.way == MoonWay::kUnlit) {
+        return;
+    }
+    {
+        const Tools lit(dc, light);
+        Ellipse(dc, 0, 0, size, size);
+    }
+    HDC temp = scratch.GetMemDC();
+    switch (plan.way) {
+    case MoonWay::kStraight: {
+        POINT points[5];
+        for (int i = 0; i < 5; ++i) {
+            points[i] = POINT{plan.polygon[i].x, plan.polygon[i].y};
+        }
+        const Tools unlit(dc, dark);
+        Polygon(dc, points, 5);
+        break;
+    }
+    case MoonWay::kGibbous: {
+        // Lit where both the disc and the terminator disc are.
+        scratch.FillColor(kBlack);
+        const Tools lit(temp, light);
+        Ellipse(temp, plan.left, plan.top, plan.right, plan.bottom);
+        BitBlt(dc, 0, 0, size, size, temp, 0, 0, SRCAND);
+        break;
+    }
+    case MoonWay::kCrescent: {
+        const Tools unlit(dc, dark);
+        Ellipse(dc, plan.left, plan.top, plan.right, plan.bottom);
+        break;
+    }
+    case MoonWay::kUnlit:
+        break;
+    }
+}
 
 }  // namespace
 
@@ -39,43 +82,17 @@ int CMainWin::DrawMoon(double phase, double tilt) {
     const int made = m_face.CreateDib(size, size, kFaceBits) &
                      m_mask.CreateDib(size, size, kFaceBits) &
                      scratch.CreateDib(size, size, kFaceBits);
-    HDC face = m_face.GetMemDC();
-    HDC temp = scratch.GetMemDC();
-
     const MoonPlan plan = PlanMoon(phase, tilt, size);
     m_face.FillColor(kBlack);
-    scratch.FillColor(kBlack);
-
-    if (plan.way != MoonWay::kUnlit) {
-        const Tools light(face, m_tools.lightPen, m_tools.lightBrush);
-        Ellipse(face, 0, 0, size, size);
-    }
-    switch (plan.way) {
-    case MoonWay::kStraight: {
-        POINT points[5];
-        for (int i = 0; i < 5; ++i) {
-            points[i] = POINT{plan.polygon[i].x, plan.polygon[i].y};
-        }
-        const Tools dark(face, m_tools.blackPen, m_tools.blackBrush);
-        Polygon(face, points, 5);
-        break;
-    }
-    case MoonWay::kGibbous: {
-        // Lit where both the disc and the terminator disc are.
-        const Tools light(temp, m_tools.lightPen, m_tools.lightBrush);
-        Ellipse(temp, plan.left, plan.top, plan.right, plan.bottom);
-        BitBlt(face, 0, 0, size, size, temp, 0, 0, SRCAND);
-        break;
-    }
-    case MoonWay::kCrescent: {
-        const Tools dark(face, m_tools.blackPen, m_tools.blackBrush);
-        Ellipse(face, plan.left, plan.top, plan.right, plan.bottom);
-        break;
-    }
-    case MoonWay::kUnlit:
-        break;
-    }
-    m_face.Draw(m_mask.GetMemDC(), 0, 0);
+    m_mask.FillColor(kBlack);
+    const Ink dark = {m_tools.blackPen, m_tools.blackBrush};
+    DrawLit(m_face.GetMemDC(), plan, size, Ink{m_tools.lightPen, m_tools.lightBrush}, dark,
+            scratch);
+    // The mask is the moon's coverage, white where it is lit: no colour of the face may
+    // exceed the alpha it is shown with.
+    const Ink white = {static_cast<HPEN>(GetStockObject(WHITE_PEN)),
+                       static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))};
+    DrawLit(m_mask.GetMemDC(), plan, size, white, dark, scratch);
     scratch.Release();
     return made && m_tools.lightPen && m_tools.lightBrush && m_tools.blackPen && m_tools.blackBrush;
 }

@@ -5,23 +5,17 @@
 #include "meter/power_sample.h"
 #include "resources/resource.h"
 
-namespace {
-
-// GUID_CONSOLE_DISPLAY_STATE: the display is off (0), on (1) or dimmed (2).
-constexpr GUID kConsoleDisplayState = {
-    0x6FE69556, 0x704A, 0x47A0, {0x8F, 0x24, 0xC2, 0x8D, 0x93, 0x6F, 0xDA, 0x47}};
-
-}  // namespace
-
 void PowerWatch::Start(HWND window, const NewerApi& api) {
     m_window = window;
     m_api = api;
     m_screenOn = true;
     StartPollTimer();
-    // Windows answers at once with the display's state, which finds it on.
+    // This session's display, off (0), on (1) or dimmed (2), not the console's: in a
+    // remote session a console screen going dark must not stop the poll. Windows answers
+    // at once with its state, which finds it on.
     if (m_api.registerPowerSettingNotification) {
-        m_displayNotify = m_api.registerPowerSettingNotification(window, &kConsoleDisplayState,
-                                                                 DEVICE_NOTIFY_WINDOW_HANDLE);
+        m_displayNotify = m_api.registerPowerSettingNotification(
+            window, &GUID_SESSION_DISPLAY_STATUS, DEVICE_NOTIFY_WINDOW_HANDLE);
     }
 }
 
@@ -58,7 +52,7 @@ bool PowerWatch::OnBroadcast(WPARAM event, LPARAM data) {
         return true;
     case PBT_POWERSETTINGCHANGE: {
         const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(data);
-        if (setting && setting->PowerSetting == kConsoleDisplayState &&
+        if (setting && setting->PowerSetting == GUID_SESSION_DISPLAY_STATUS &&
             setting->DataLength >= sizeof(DWORD)) {
             DWORD state;
             memcpy(&state, setting->Data, sizeof(state));

@@ -62,15 +62,23 @@ int CMainWin::RestorePosition() {
     }
     const MonitorAreas monitors = ListMonitors();
     const Position p = ResolvePosition(x, y, WorkArea{r.left, r.top, r.right, r.bottom},
-                                       monitors.areas, monitors.count, m_lengths);
-    MoveTo(p.x, p.y);
+                                       monitors.areas, monitors.count, PrimaryLengths());
+    PlaceAt(p);
     m_positionKnown = true;
     return 1;
 }
 
+void CMainWin::PlaceAt(Position p) {
+    MoveTo(p.x, p.y);
+    RECT r;
+    if (GetWindowRect(m_hwnd, &r) && (r.left != p.x || r.top != p.y)) {
+        MoveTo(p.x, p.y);
+    }
+}
+
 void CMainWin::KeepOnAMonitor() {
     Position p;
-    if (m_place.Misplaced(m_lengths, p)) {
-        MoveTo(p.x, p.y);
+    if (m_place.Misplaced(PrimaryLengths(), p)) {
+        PlaceAt(p);
     }
 }
