@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "mainwin/mainwin.h"
+#include "resources/resource.h"
+#include "tests/support/import_slots.h"
 #include "tests/support/sample_maker.h"
 
 struct FakePower {
@@ -43,11 +45,17 @@ inline void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
 
-// A popup menu runs a loop of its own: this timer ends it, counting the menus it saw open.
+// A popup menu runs a loop of its own: this timer ends it, counting the menus it saw open
+// and noting whether Start with Windows showed its check mark.
 inline int g_menusEnded = 0;
+inline bool g_startChecked = false;
 inline void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    g_menusEnded += IsWindowVisible(FindWindowA("#32768", nullptr));
+    const HWND menu = FindWindowA("#32768", nullptr);
+    g_menusEnded += IsWindowVisible(menu);
+    const UINT state = GetMenuState(HMENU(SendMessageA(menu, MN_GETHMENU, 0, 0)),
+                                    ID_START_WITH_WINDOWS, MF_BYCOMMAND);
+    g_startChecked = state != UINT(-1) && (state & MF_CHECKED);
     EndMenu();
 }
 
@@ -90,6 +98,7 @@ struct FakeSystem {
     static inline HPOWERNOTIFY unregistered = nullptr;
     static inline std::vector<UINT> allowed;        // messages let through
     static inline std::vector<UINT_PTR> coalesced;  // timers that may come late
+    static inline decltype(NewerApi::getDpiForMonitor) monitorDpi = nullptr;  // a test's desktop
     static HPOWERNOTIFY WINAPI Register(HANDLE, LPCGUID setting, DWORD) {
         registered = *setting;
         return reinterpret_cast<HPOWERNOTIFY>(&registered);
@@ -111,6 +120,7 @@ struct FakeSystem {
         api.unregisterPowerSettingNotification = Unregister;
         api.changeWindowMessageFilterEx = Allow;
         api.getDpiForWindow = nullptr;
+        api.getDpiForMonitor = monitorDpi;
         return api;
     }
 };
@@ -152,6 +162,14 @@ private:
 inline COLORREF SurfacePixel(CDibImage& image, int x, int y) {
     const uint8_t* p = image.GetRows()[y] + 3 * x;
     return RGB(p[2], p[1], p[0]);
+}
+
+// This session's display: 0 off, 1 on, 2 dimmed; or as another setting, or cut short.
+inline LRESULT Display(HWND meter, DWORD state, const GUID& setting = GUID_SESSION_DISPLAY_STATUS,
+                       DWORD length = sizeof(DWORD)) {
+    DWORD data[6] = {0, 0, 0, 0, length, state};  // Data is the last DWORD
+    memcpy(data, &setting, sizeof(GUID));
+    return SendMessageA(meter, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(data));
 }
 
 // The timer runs: killed to see, and started again.

@@ -1,6 +1,8 @@
-// Windows saying no, call by call: a day of the meter (start-up, a changed poll, a fade,
-// its menu, About opened and closed, a DPI change, a log-off with its save) runs once to
-// count its creating calls, then once with each of them refused in turn.
+// Windows saying no, call by call: a day of the meter runs once to count the calls it
+// makes that Windows may refuse, then once with each of them refused in turn. The day:
+// start-up, a changed poll, a fade, the screen off and on, a hover, monitors changing, a
+// tray retry, Start with Windows chosen, the menu, About, a DPI change, a drag that saves
+// the place, and a log-off.
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -15,22 +17,31 @@
 
 namespace {
 
-#define WATCH(dll, function, makes)                                                                \
-    Watch<__LINE__, decltype(&function)>::Install(dll, #function, makes)
+#define WATCH(dll, function, makes, failure)                                                       \
+    Watch<__LINE__, decltype(&function)>::Install(dll, #function, makes, failure)
 
 using SetTimerFunction = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC);
 SetTimerFunction g_setTimer;  // the real one: the test's own timers are not the meter's
 std::string g_box;
 int WINAPI RecordBox(HWND, LPCSTR text, LPCSTR, UINT) { return g_box = text, IDOK; }
+const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 bool Runs(HWND w, UINT_PTR id, UINT ms) { return TimerRuns(w, id, ms, g_setTimer); }
+bool InRunKey() {  // through functions the sweep does not watch
+    return RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Sorvane Battery Meter", RRF_RT_ANY, nullptr,
+                        nullptr, nullptr) == ERROR_SUCCESS;
+}
+void OpenMenu(HWND w) {
+    g_setTimer(nullptr, 0, 30, EndMenuNow);
+    SendMessageA(w, WM_RBUTTONUP, 0, MAKELPARAM(30, 30));
+}
 
 struct Day {
     bool window = false, closedItself = false;
     std::string stuck;           // what did not go on once Windows said yes again
     std::vector<uint8_t> layer;  // after Windows says yes again and a poll
-    int left = 0;                // GDI objects, windows, icons, menus and timers left behind
-    std::string place, last;     // the stored place, and where the window was at the end
+    int left = 0;  // GDI objects, windows, icons, menus, registry keys and timers left behind
+    std::string place, last;  // the stored place, and where the window was at the end
 };
 
 int ThreadWindows() {
@@ -41,12 +52,33 @@ int ThreadWindows() {
     return n;
 }
 
+// A day that does not come back is a crash, or a hang that the watchdog ends.
+int g_refusal = 0;
+volatile LONG g_dayStarted = 0;
+void DidNotComeBack(const char* how) {
+    printf("refusal sweep: the day of refusal %d (%s) did not come back: %s\n", g_refusal,
+           Refusals::refused.c_str(), how);
+    fflush(stdout);
+    ExitProcess(3);
+}
+LONG WINAPI Crashed(EXCEPTION_POINTERS*) { return DidNotComeBack("a crash"), 0; }
+DWORD WINAPI Watchdog(void*) {
+    for (LONG seen = -1;; Sleep(20000)) {
+        if (g_dayStarted == seen) {
+            DidNotComeBack("a hang");
+        }
+        seen = g_dayStarted;
+    }
+}
+
 Day Live(int refuse) {
     const std::string file = SettingsFilePath();
     WritePrivateProfileStringA("WINDOW", "POSX", "111", file.c_str());
     WritePrivateProfileStringA("WINDOW", "POSY", "222", file.c_str());
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Sorvane Battery Meter");
     const int before = CountGdiObjects() + ThreadWindows();
     Refusals::calls = 0, Refusals::refuse = refuse, Refusals::liveUserObjects = 0, g_box.clear();
+    g_refusal = refuse, InterlockedIncrement(&g_dayStarted);
     Day day;
     {
         MeterUnderTest t(MakeSample(kAcOffline, 0, 57, 10260));
@@ -60,8 +92,15 @@ Day Live(int refuse) {
             for (int i = 0; i < 5; ++i) {  // a fade on its way
                 SendMessageA(w, WM_TIMER, TIMER_FADE, 0);
             }
-            g_setTimer(nullptr, 0, 30, EndMenuNow);
-            SendMessageA(w, WM_RBUTTONUP, 0, MAKELPARAM(30, 30));
+            Display(w, 0), Display(w, 1);
+            SendMessageA(w, WM_MOUSEMOVE, 0, MAKELPARAM(30, 30));
+            for (UINT_PTR id : {TIMER_HOVER_DELAY, TIMER_HOVER_WATCH, TIMER_TRAY_RETRY}) {
+                SendMessageA(w, WM_TIMER, id, 0);
+            }
+            SendMessageA(w, WM_DISPLAYCHANGE, 32, 0);
+            SendMessageA(w, WM_TIMER, TIMER_PLACE_CHECK, 0);
+            t.Command(ID_START_WITH_WINDOWS);
+            OpenMenu(w);
             t.Command(ID_ABOUT);
             const HWND about = TheAboutWindow().GetHwnd();
             SendMessageA(about, WM_CLOSE, 0, 0);
@@ -71,27 +110,34 @@ Day Live(int refuse) {
             }
             RECT scaled = {333, 444, 423, 534};
             SendMessageA(w, WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(&scaled));
+            SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
+            SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 20));
+            SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(40, 20));
             Refusals::refuse = 0;  // Windows says yes again: the next poll and tick try again
             SendMessageA(w, WM_TIMER, TIMER_POLL, 0);
             SendMessageA(w, WM_TIMER, TIMER_FADE, 0);
             const int size = t.meter().GetLengths().layer;
             day.layer.assign(t.meter().GetLayerBits(), t.meter().GetLayerBits() + size * size * 4);
+            OpenMenu(w);
             const FadeState& fade = t.meter().GetFade();
             const std::pair<const char*, bool> parts[] = {
                 {"About", aboutGoes && !IsWindow(about)},
                 {"poll", Runs(w, TIMER_POLL, 3000)},
                 {"fade", fade.alpha == 210 || Runs(w, TIMER_FADE, 20)},  // the menu's loop ticks
-                {"tray", FakeShell::iconThere || Runs(w, TIMER_TRAY_RETRY, 5000)}};
+                {"tray", FakeShell::iconThere || Runs(w, TIMER_TRAY_RETRY, 5000)},
+                {"check mark", g_startChecked == InRunKey()}};
             for (const auto& part : parts) {
                 day.stuck += part.second ? "" : std::string(" ") + part.first;
             }
             // Wine may yet move the window the way X has it: the place is where it is.
             const RECT r = WindowRectOf(w);
             day.last = std::to_string(r.left) + "," + std::to_string(r.top);
-            // A log-off tears down while the window lives on, once: a tick already queued
-            // makes nothing, and the window's end saves no other place.
+            // A log-off asked and then certain: a tick already queued makes nothing, and the
+            // window's end saves no other place.
             SendMessageA(w, WM_QUERYENDSESSION, 0, 0);
-            for (UINT_PTR id : {TIMER_POLL, TIMER_FADE, TIMER_HOVER_DELAY, TIMER_HOVER_WATCH}) {
+            SendMessageA(w, WM_ENDSESSION, TRUE, 0);
+            for (UINT_PTR id : {TIMER_POLL, TIMER_FADE, TIMER_HOVER_DELAY, TIMER_HOVER_WATCH,
+                                TIMER_PLACE_CHECK, TIMER_TRAY_RETRY}) {
                 day.left += KillTimer(w, id);
                 SendMessageA(w, WM_TIMER, id, 0);
             }
@@ -101,62 +147,84 @@ Day Live(int refuse) {
     Refusals::refuse = 0;
     // A refused registration must be a new start's: the classes go with each day.
     UnregisterClassA("SorvaneTestMeter", GetModuleHandleA(nullptr));
-    UnregisterClassA("OstrelBatteryMeterAbout", GetModuleHandleA(nullptr));
+    UnregisterClassA(ABOUT_CLASS_NAME, GetModuleHandleA(nullptr));
     day.left += CountGdiObjects() + ThreadWindows() + Refusals::liveUserObjects - before;
     day.place = Setting("POSX") + "," + Setting("POSY");
     return day;
 }
 
-// No crash or hang (either ends the process, which tools/test counts as failed), nothing
-// left behind, the stored place the old one or the new one, and the meter either ends as
-// designed or goes on and shows the right face once Windows says yes again.
-TEST(Sweep, EveryCreatingCallRefusedInTurn) {
+// No crash or hang, nothing left behind, the stored place the old one or the new one, and
+// the meter either ends as designed or goes on and shows the right face, with a check
+// mark that tells the truth, once Windows says yes again.
+TEST(Sweep, EveryRefusableCallRefusedInTurn) {
     g_setTimer = reinterpret_cast<SetTimerFunction>(*FindImportSlot("user32.dll", "SetTimer"));
     ULONG_PTR* box = FindImportSlot("user32.dll", "MessageBoxA");
     Refusals::patched.emplace_back(box, *box);
     PatchSlot(box, reinterpret_cast<ULONG_PTR>(RecordBox));
+    const LONG denied = ERROR_ACCESS_DENIED;
     const bool watched[] = {
-        WATCH("gdi32.dll", CreateCompatibleDC, 0),
-        WATCH("gdi32.dll", CreateCompatibleBitmap, 0),
-        WATCH("gdi32.dll", CreateDIBSection, 0),
-        WATCH("gdi32.dll", CreateFontIndirectA, 0),
-        WATCH("gdi32.dll", CreatePen, 0),
-        WATCH("gdi32.dll", CreateSolidBrush, 0),
-        WATCH("user32.dll", GetDC, 0),
-        WATCH("user32.dll", LoadImageA, 1),
-        WATCH("user32.dll", LoadMenuA, 1),
-        WATCH("user32.dll", LoadBitmapA, 0),
-        WATCH("user32.dll", SetTimer, 0),
-        WATCH("user32.dll", CreateWindowExA, 0),
-        WATCH("user32.dll", RegisterClassExA, 0),
-        WATCH("kernel32.dll", GlobalAlloc, 0),
-        WATCH("user32.dll", DestroyIcon, -1),
-        WATCH("user32.dll", DestroyMenu, -1),
+        WATCH("gdi32.dll", CreateCompatibleDC, 0, nullptr),
+        WATCH("gdi32.dll", CreateCompatibleBitmap, 0, nullptr),
+        WATCH("gdi32.dll", CreateDIBSection, 0, nullptr),
+        WATCH("gdi32.dll", CreateFontIndirectA, 0, nullptr),
+        WATCH("gdi32.dll", CreatePen, 0, nullptr),
+        WATCH("gdi32.dll", CreateSolidBrush, 0, nullptr),
+        WATCH("user32.dll", GetDC, 0, nullptr),
+        WATCH("user32.dll", LoadImageA, 1, nullptr),
+        WATCH("user32.dll", LoadMenuA, 1, nullptr),
+        WATCH("user32.dll", LoadBitmapA, 0, nullptr),
+        WATCH("user32.dll", SetTimer, 0, 0),
+        WATCH("user32.dll", CreateWindowExA, 0, nullptr),
+        WATCH("user32.dll", RegisterClassExA, 0, 0),
+        WATCH("user32.dll", SetWinEventHook, 0, nullptr),
+        WATCH("user32.dll", EnumDisplayMonitors, 0, FALSE),
+        WATCH("user32.dll", UpdateLayeredWindow, 0, FALSE),
+        WATCH("kernel32.dll", GlobalAlloc, 0, nullptr),
+        WATCH("kernel32.dll", CreateDirectoryA, 0, FALSE),
+        WATCH("kernel32.dll", WritePrivateProfileStringA, 0, FALSE),
+        WATCH("shell32.dll", SHGetSpecialFolderPathA, 0, FALSE),
+        WATCH("advapi32.dll", RegOpenKeyExW, 1, denied),
+        WATCH("advapi32.dll", RegCreateKeyExW, 1, denied),
+        WATCH("advapi32.dll", RegQueryValueExW, 0, denied),
+        WATCH("advapi32.dll", RegSetValueExW, 0, denied),
+        WATCH("advapi32.dll", RegDeleteValueW, 0, denied),
+        WATCH("user32.dll", DestroyIcon, -1, FALSE),
+        WATCH("user32.dll", DestroyMenu, -1, FALSE),
+        WATCH("advapi32.dll", RegCloseKey, -1, denied),
     };
-    ASSERT_EQ(std::count(std::begin(watched), std::end(watched), true), 16);
+    ASSERT_EQ(std::count(std::begin(watched), std::end(watched), true), int(std::size(watched)));
+    SetUnhandledExceptionFilter(Crashed);
+    CloseHandle(CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr));
     Live(0);  // the first day fills Wine's caches of fonts, menus and bitmaps
     const Day reference = Live(0);
     const int calls = Refusals::calls;
-    ASSERT_TRUE(reference.stuck.empty() && reference.place == "333,444" && reference.left == 0 &&
-                reference.layer.size() == 90 * 90 * 4)
-        << reference.stuck << " " << reference.place << " " << reference.left;
-    int leaks = 0, spoiled = 0, k = 1;
-    for (; k <= calls; ++k) {
+    EXPECT_EQ(reference.stuck, "") << "the day as it is";
+    EXPECT_EQ(reference.place, reference.last) << "the drag's place kept";
+    EXPECT_EQ(reference.left, 0) << "left behind";
+    EXPECT_EQ(reference.layer.size(), 90u * 90 * 4) << "the layer at 144 DPI";
+    if (HasFailure()) {
+        printf("refusal sweep: not run, the day fails without a refusal\n");
+        return Refusals::Unwatch();
+    }
+    int leaks = 0, spoiled = 0;
+    for (int k = 1; k <= calls; ++k) {
         const Day d = Live(k);
         const std::string what = std::to_string(k) + ": " + Refusals::refused;
         const bool placeKept = d.place == "111,222" || d.place == d.last;
         leaks += d.left != 0, spoiled += !placeKept;
-        EXPECT_EQ(d.left, 0) << what << ": GDI objects, windows, icons or menus left";
+        EXPECT_EQ(d.left, 0) << what << ": GDI objects, windows, icons, menus or keys left";
         EXPECT_TRUE(placeKept) << what << ": " << d.place;
         const bool ended = !d.window || (g_box == "Error on CreateDIBSection()" && d.closedItself &&
                                          d.place == "111,222");
         EXPECT_TRUE(ended || (d.stuck.empty() && d.layer == reference.layer))
             << what << ": neither ended as designed nor went on;" << d.stuck;
     }
-    printf("refusal sweep: %d call sites watched, %d refusals tried; crashes, leaks, corrupted "
-           "places: %d, %d, %d\n",
-           int(std::size(watched)), calls, calls + 1 - k, leaks, spoiled);
+    // Every day came back, or this line would not print.
+    printf("refusal sweep: %d call sites watched, %d refusals tried; days that did not come "
+           "back, leaks, corrupted places: 0, %d, %d\n",
+           int(std::size(watched)), calls, leaks, spoiled);
     Refusals::Unwatch();
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Sorvane Battery Meter");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "framework/window.h"
 #include "imaging/dibimage.h"
 #include "resources/resource.h"
+#include "tests/support/refusals.h"
 #include "tests/support/wine_support.h"
 
 namespace {
@@ -48,12 +49,11 @@ TEST(Surface, EachObjectIsFreedOnceAndFailuresSayWhy) {
         << "drawn at 2, 3";
     EXPECT_EQ(image.Draw(HDC(0x1234), 0, 0), 0);
     EXPECT_EQ(image.GetStatus(), CDibImage::kTransferFailed);
-    image.Release();
-    CDibImage next;  // may be given the handles just freed
-    ASSERT_TRUE(next.CreateDib(4, 4, 24));
-    image.Release();
-    EXPECT_NE(GetObjectType(next.GetBitmap()), 0u) << "a second Release frees nothing";
-    EXPECT_NE(GetObjectType(next.GetMemDC()), 0u);
+    Watch<0, decltype(&CreateDIBSection)>::Install("gdi32.dll", "CreateDIBSection", 0);
+    Refusals::calls = 0, Refusals::refuse = 1;
+    EXPECT_EQ(image.CreateDib(4, 4, 24), 0);
+    Refusals::Unwatch();
+    EXPECT_EQ(image.GetHeader(), nullptr) << "refused its section, it keeps no header either";
     EXPECT_EQ(image.Draw(target.GetMemDC(), 0, 0), 0);
     EXPECT_EQ(image.GetStatus(), CDibImage::kNoImage);
     EXPECT_EQ(image.FillColor(0), 0) << "no rows, no writes";
