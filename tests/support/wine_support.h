@@ -44,6 +44,19 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
 inline void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
+// Dispatches until the window's timer has ticked, or the bound; true when it ticked.
+inline bool PumpUntilTick(HWND w, UINT_PTR id, DWORD ms) {
+    bool ticked = false;
+    for (const DWORD start = GetTickCount(); !ticked && GetTickCount() - start < ms; Sleep(5)) {
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
+            ticked |= msg.hwnd == w && msg.message == WM_TIMER && msg.wParam == id;
+            if (msg.message != WM_QUIT) {
+                DispatchMessageA(&msg);
+            }
+        }
+    }
+    return ticked;
+}
 
 // A popup menu runs a loop of its own: this timer ends it, counting the menus it saw open
 // and noting whether Start with Windows showed its check mark.
@@ -80,10 +93,16 @@ struct FakeShell {
     static inline bool refusedAddsLand = false, iconThere = false;
     static inline std::string calls, tip;
     static inline std::vector<uint32_t> icon;
+    static inline NOTIFYICONDATAA callback = {};  // whom a click on the icon tells, and how
+    // A click on the icon, told as the shell tells it.
+    static LRESULT Click(UINT event) {
+        return SendMessageA(callback.hWnd, callback.uCallbackMessage, callback.uID, event);
+    }
     static BOOL WINAPI Notify(DWORD message, PNOTIFYICONDATAA data) {
         calls += data->uFlags == NIF_TIP ? 'T' : "AMD"[message];
         icon = data->uFlags & NIF_ICON ? IconPixels(data->hIcon) : icon;
         tip = data->uFlags & NIF_TIP ? data->szTip : tip;
+        callback = data->uFlags & NIF_MESSAGE ? *data : callback;
         const bool taken = refusals-- <= 0 && iconThere != (message == NIM_ADD);
         iconThere |= message == NIM_ADD && (taken || refusedAddsLand);
         return taken;
@@ -112,9 +131,13 @@ struct FakeSystem {
         coalesced.push_back(tolerance > 0 ? id : 0);
         return SetTimer(w, id, ms, nullptr);
     }
+    static inline bool windows7 = false;  // none of them there
     static NewerApi Api() {
         NewerApi api = LookUpNewerApi();
         registered = GUID{}, unregistered = nullptr, allowed.clear(), coalesced.clear();
+        if (windows7) {
+            return NewerApi{};
+        }
         api.setCoalescableTimer = Coalesce;
         api.registerPowerSettingNotification = Register;
         api.unregisterPowerSettingNotification = Unregister;
@@ -135,6 +158,7 @@ public:
         FakePower::fail = false;
         FakeShell::refusals = trayRefusals, FakeShell::refusedAddsLand = refusedAddsLand;
         FakeShell::iconThere = false, FakeShell::calls = FakeShell::tip = "";
+        FakeShell::callback = {};
         m_meter.SetPowerReader(FakePower::Read);
         m_meter.SetTrayNotifier(FakeShell::Notify);
         m_meter.SetNewerApi(FakeSystem::Api());
@@ -149,10 +173,12 @@ public:
     CMainWin& meter() { return m_meter; }
     HWND hwnd() const { return m_meter.GetHwnd(); }
     void Command(WORD id) { SendMessageA(hwnd(), WM_COMMAND, id, 0); }
-    void FinishFade() {  // fade ticks by hand until the fade timer stops
-        for (int ticks = 0; m_meter.GetFade().timerRunning && ticks < 1000; ++ticks) {
+    int FinishFade() {  // fade ticks by hand until the fade timer stops; how many it took
+        int ticks = 0;
+        for (; m_meter.GetFade().timerRunning && ticks < 1000; ++ticks) {
             m_meter.FadeTick();
         }
+        return ticks;
     }
 
 private:

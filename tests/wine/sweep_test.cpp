@@ -2,7 +2,7 @@
 // makes that Windows may refuse, then once with each of them refused in turn. The day:
 // start-up, a changed poll, a fade, the screen off and on, a hover, monitors changing, a
 // tray retry, Start with Windows chosen, the menu, About, a DPI change, a drag that saves
-// the place, and a log-off.
+// the place, and a log-off. It runs on Windows 7's functions too.
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -202,6 +202,11 @@ TEST(Sweep, EveryRefusableCallRefusedInTurn) {
     EXPECT_EQ(reference.place, reference.last) << "the drag's place kept";
     EXPECT_EQ(reference.left, 0) << "left behind";
     EXPECT_EQ(reference.layer.size(), 90u * 90 * 4) << "the layer at 144 DPI";
+    FakeSystem::windows7 = true;  // the same day where nothing newer than Windows 7 is found
+    const Day seven = Live(0);
+    FakeSystem::windows7 = false;
+    EXPECT_EQ(seven.stuck + " " + std::to_string(seven.left), " 0") << "on Windows 7";
+    EXPECT_EQ(seven.layer, reference.layer) << "on Windows 7";
     if (HasFailure()) {
         printf("refusal sweep: not run, the day fails without a refusal\n");
         return Refusals::Unwatch();
