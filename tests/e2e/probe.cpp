@@ -1,6 +1,8 @@
 // What the end-to-end checks cannot see from X: the program's windows as Windows
 // knows them. Commands: start EXE, end MSG WPARAM LPARAM (its exit code), decoy,
-// rect [meter|about|menu|decoy], post WINDOW MSG WPARAM LPARAM, active.
+// rect|own-rect [meter|about|menu|decoy] (own-rect: as the window's own program sees
+// it), post WINDOW MSG WPARAM LPARAM, active, mode WIDTH HEIGHT (the display's).
+// Its manifest makes it per-monitor v2 aware, so that it reads real pixels.
 #include <windows.h>
 
 #include <stdio.h>
@@ -78,11 +80,21 @@ int main(int argc, char** argv) {
         return Decoy();
     } else if (is("post")) {
         return !PostMessageA(w, number(3), number(4), number(5));
-    } else if (is("rect")) {
+    } else if (is("rect") || is("own-rect")) {
+        if (is("own-rect")) {  // scaled, where the program declares no DPI awareness
+            SetThreadDpiAwarenessContext(GetWindowDpiAwarenessContext(w));
+        }
         if (!GetWindowRect(w, &r)) {
             return puts("none"), 1;
         }
         printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right, r.bottom, IsWindowVisible(w));
+    } else if (is("mode")) {
+        DEVMODEA mode = {};
+        mode.dmSize = sizeof(mode);
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        mode.dmPelsWidth = number(2), mode.dmPelsHeight = number(3);
+        return ChangeDisplaySettingsExA(nullptr, &mode, nullptr, 0, nullptr) !=
+               DISP_CHANGE_SUCCESSFUL;
     } else if (is("active")) {
         GetWindowTextA(GetForegroundWindow(), title, sizeof(title));
         puts(title);
