@@ -15,7 +15,9 @@ SORVANE_PACKAGES=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     binutils-mingw-w64-x86-64 wine wine64 xvfb xserver-xephyr xauth fonts-liberation2 xdotool imagemagick x11-xserver-utils
     x11-apps
-    util-linux shellcheck
+    util-linux shellcheck debootstrap
+    # The 32-bit program's Wine and the X libraries it loads at run time (only recommended).
+    wine32:i386 libxrandr2:i386 libxinerama1:i386 libxrender1:i386
 )
 
 sorvane_log() { printf '== %s\n' "$*" >&2; }
@@ -48,6 +50,7 @@ sorvane_ensure_packages() {
     fi
     sorvane_log "installing ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     apt-get update -qq >&2 && apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
@@ -89,9 +92,10 @@ sorvane_logpixels() {
     wineserver -w
 }
 
-# Runs a command under a private Xvfb of the standard screen size.
+# Runs a command under a private Xvfb of the standard screen size, on the first free
+# display from $SORVANE_DISPLAY (99): runs at the same time start far apart.
 sorvane_xvfb() {
-    xvfb-run -a -s "-screen 0 $SORVANE_SCREEN -nolisten tcp" "$@"
+    xvfb-run -a -n "${SORVANE_DISPLAY:-99}" -s "-screen 0 $SORVANE_SCREEN -nolisten tcp" "$@"
 }
 
 # Runs a command on a private display of two 1024 x 768 monitors side by side,
