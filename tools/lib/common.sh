@@ -98,15 +98,14 @@ sorvane_xvfb() {
     xvfb-run -a -n "${SORVANE_DISPLAY:-99}" -s "-screen 0 $SORVANE_SCREEN -nolisten tcp" "$@"
 }
 
-# Runs a command on a private display of two 1024 x 768 monitors side by side,
-# nested in the current display. Xephyr, because Wine sees Xvfb's screens as one
-# monitor at a time, never side by side; Xephyr's +xinerama joins its two screens
-# into one with two heads, which Wine reads when told not to ask XRandR.
-sorvane_two_heads() {
-    local number pid rc
+# Runs a command on a private Xephyr display nested in the current one, made with the
+# options given before "--": two monitors, or a screen whose resolution may change.
+sorvane_nested() { # Xephyr options..., --, command...
+    local number pid rc options=()
+    while [ "$1" != -- ]; do options+=("$1") && shift; done
+    shift
     number="$(mktemp)"
-    Xephyr -displayfd 3 -screen 1024x768 -screen 1024x768 +xinerama -nolisten tcp \
-        3>"$number" 2>/dev/null &
+    Xephyr -displayfd 3 "${options[@]}" -nolisten tcp 3>"$number" 2>/dev/null &
     pid=$!
     for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
     DISPLAY=":$(cat "$number")" "$@"
