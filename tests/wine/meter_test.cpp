@@ -111,6 +111,7 @@ TEST(Meter, EachTriggerFadesItsWay) {
     t.Command(ID_HIDE), t.FinishFade();
     FakePower::sample = MakeSample(kAcOffline, 6, 2, 540);
     t.meter().PollPower();
+    t.FinishFade();
     EXPECT_FALSE(IsWindowVisible(t.hwnd())) << "still critical: the user's Hide holds";
 }
 
