@@ -1,14 +1,15 @@
-// Draws the meter face for a table of power samples and writes each one out as
-// PPM files: the 60 x 60 layer over a dark and a light desktop colour as the
-// faded-in window shows it. tools/contact-sheet montages them.
+// Draws the meter face for a table of power samples and writes each one out as a
+// PPM file: the 60 x 60 layer over a dark and beside it a light desktop colour, as
+// the faded-in window shows it. tools/contact-sheet montages them.
 //
 // Usage: sorvane_contact_sheet.exe OUTPUT_FOLDER
-// The folder receives NN-layer-dark.ppm, NN-layer-light.ppm and index.txt (one
-// "NN<TAB>label" line per sample, in table order), and scale-96.ppm, scale-144.ppm
-// and scale-192.ppm: one face over the dark desktop at 100, 150 and 200 %.
+// The folder receives NN.ppm for each sample, in table order, and scale-96.ppm,
+// scale-144.ppm and scale-192.ppm: one face over the dark desktop at 100, 150 and
+// 200 %. The standard output gets one "NN<TAB>label" line per sample drawn.
 #include <windows.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <stdio.h>
 #include <string>
 #include <vector>
@@ -21,10 +22,7 @@ namespace {
 
 struct SheetSample {
     const char* label;
-    uint8_t ac;
-    uint8_t flag;
-    uint8_t percent;
-    uint32_t seconds;
+    PowerSample sample;
 };
 
 constexpr uint8_t kNoFlag = 0;
@@ -33,18 +31,18 @@ constexpr uint32_t kMinute = 60;
 // The charge series runs at three minutes left per percent, so the times read as a
 // plausible battery; the flag samples sit where a system would raise them.
 const SheetSample kSamples[] = {
-    {"0 % discharging 0:00", kAcOffline, kNoFlag, 0, 0},
-    {"7 % discharging 0:21", kAcOffline, kNoFlag, 7, 21 * kMinute},
-    {"25 % discharging 1:15", kAcOffline, kNoFlag, 25, 75 * kMinute},
-    {"48 % discharging 2:24", kAcOffline, kNoFlag, 48, 144 * kMinute},
-    {"50 % discharging 2:30", kAcOffline, kNoFlag, 50, 150 * kMinute},
-    {"52 % discharging 2:36", kAcOffline, kNoFlag, 52, 156 * kMinute},
-    {"75 % discharging 3:45", kAcOffline, kNoFlag, 75, 225 * kMinute},
-    {"100 % discharging 5:00", kAcOffline, kNoFlag, 100, 300 * kMinute},
-    {"18 % low flag 0:54", kAcOffline, kBatteryFlagLow, 18, 54 * kMinute},
-    {"4 % critical flag 0:12", kAcOffline, kBatteryFlagCritical, 4, 12 * kMinute},
-    {"64 % on mains, charging", kAcOnline, kBatteryFlagCharging, 64, kUnknownTime},
-    {"57 % discharging, time unknown", kAcOffline, kNoFlag, 57, kUnknownTime},
+    {"0 % discharging 0:00", MakeSample(kAcOffline, kNoFlag, 0, 0)},
+    {"7 % discharging 0:21", MakeSample(kAcOffline, kNoFlag, 7, 21 * kMinute)},
+    {"25 % discharging 1:15", MakeSample(kAcOffline, kNoFlag, 25, 75 * kMinute)},
+    {"48 % discharging 2:24", MakeSample(kAcOffline, kNoFlag, 48, 144 * kMinute)},
+    {"50 % discharging 2:30", MakeSample(kAcOffline, kNoFlag, 50, 150 * kMinute)},
+    {"52 % discharging 2:36", MakeSample(kAcOffline, kNoFlag, 52, 156 * kMinute)},
+    {"75 % discharging 3:45", MakeSample(kAcOffline, kNoFlag, 75, 225 * kMinute)},
+    {"100 % discharging 5:00", MakeSample(kAcOffline, kNoFlag, 100, 300 * kMinute)},
+    {"18 % low flag 0:54", MakeSample(kAcOffline, kBatteryFlagLow, 18, 54 * kMinute)},
+    {"4 % critical flag 0:12", MakeSample(kAcOffline, kBatteryFlagCritical, 4, 12 * kMinute)},
+    {"64 % on mains, charging", MakeSample(kAcOnline, kBatteryFlagCharging, 64, kUnknownTime)},
+    {"57 % discharging, time unknown", MakeSample(kAcOffline, kNoFlag, 57, kUnknownTime)},
 };
 
 struct Rgb {
@@ -53,17 +51,6 @@ struct Rgb {
 
 constexpr Rgb kDarkDesktop = {40, 44, 52};
 constexpr Rgb kLightDesktop = {236, 238, 242};
-
-bool WritePpm(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb) {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file) {
-        fprintf(stderr, "cannot write %s\n", path.c_str());
-        return false;
-    }
-    fprintf(file, "P6\n%d %d\n255\n", width, height);
-    const bool ok = fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
-    return fclose(file) == 0 && ok;
-}
 
 // The layer is premultiplied blue-green-red-alpha, bottom row first. The desktop
 // blends it the way UpdateLayeredWindow does with the window's constant alpha at
@@ -74,19 +61,27 @@ uint8_t Blend(int source, int alpha, int desktop) {
     return static_cast<uint8_t>(std::min(255, scaled + (desktop * keep + 127) / 255));
 }
 
-std::vector<uint8_t> CompositeLayer(const uint8_t* layer, int size, Rgb desktop) {
-    std::vector<uint8_t> rgb(size * size * 3);
+// The layer over each desktop, side by side, into a PPM file.
+bool WriteLayer(const std::string& path, const uint8_t* layer, int size,
+                std::initializer_list<Rgb> desktops) {
+    std::vector<uint8_t> rgb;
     for (int y = 0; y < size; ++y) {
         const uint8_t* row = layer + (size - 1 - y) * size * 4;
-        for (int x = 0; x < size; ++x) {
-            const uint8_t* p = row + x * 4;
-            uint8_t* out = &rgb[(y * size + x) * 3];
-            out[0] = Blend(p[2], p[3], desktop.r);
-            out[1] = Blend(p[1], p[3], desktop.g);
-            out[2] = Blend(p[0], p[3], desktop.b);
+        for (const Rgb& desktop : desktops) {
+            for (const uint8_t* p = row; p < row + size * 4; p += 4) {
+                rgb.insert(rgb.end(), {Blend(p[2], p[3], desktop.r), Blend(p[1], p[3], desktop.g),
+                                       Blend(p[0], p[3], desktop.b)});
+            }
         }
     }
-    return rgb;
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) {
+        fprintf(stderr, "cannot write %s\n", path.c_str());
+        return false;
+    }
+    fprintf(file, "P6\n%d %d\n255\n", size * static_cast<int>(desktops.size()), size);
+    const bool ok = fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
+    return fclose(file) == 0 && ok;
 }
 
 }  // namespace
@@ -98,45 +93,31 @@ int main(int argc, char** argv) {
     }
     const std::string folder = std::string(argv[1]) + "\\";
     CreateDirectoryA(argv[1], nullptr);
-    const std::string indexPath = folder + "index.txt";
-    FILE* index = fopen(indexPath.c_str(), "w");
-    if (!index) {
-        fprintf(stderr, "cannot write %s\n", indexPath.c_str());
-        return 1;
-    }
     int failures = 0;
     {
-        const SheetSample& first = kSamples[0];
-        MeterUnderTest t(MakeSample(first.ac, first.flag, first.percent, first.seconds));
+        MeterUnderTest t(kSamples[0].sample);
         CMainWin& meter = t.meter();
         if (!meter.GetLayerBits()) {
             fprintf(stderr, "the meter has no layer\n");
-            fclose(index);
             return 1;
         }
         int number = 0;
         for (const SheetSample& s : kSamples) {
             ++number;
-            const PowerSample sample = MakeSample(s.ac, s.flag, s.percent, s.seconds);
-            FakePower::sample = sample;
+            FakePower::sample = s.sample;
             meter.PollPower();
             // A sample the meter did not take would show the previous face under
             // this label.
-            if (SampleChanged(meter.GetSnapshot(), sample)) {
+            if (SampleChanged(meter.GetSnapshot(), s.sample)) {
                 fprintf(stderr, "sample %d (%s) was not drawn\n", number, s.label);
                 ++failures;
                 continue;
             }
             char stem[16];
             snprintf(stem, sizeof(stem), "%02d", number);
-            const uint8_t* layer = meter.GetLayerBits();
-            const int size = meter.GetLengths().layer;
-            const bool ok = WritePpm(folder + stem + "-layer-dark.ppm", size, size,
-                                     CompositeLayer(layer, size, kDarkDesktop)) &&
-                            WritePpm(folder + stem + "-layer-light.ppm", size, size,
-                                     CompositeLayer(layer, size, kLightDesktop));
-            failures += !ok;
-            fprintf(index, "%s\t%s\n", stem, s.label);
+            failures += !WriteLayer(folder + stem + ".ppm", meter.GetLayerBits(),
+                                    meter.GetLengths().layer, {kDarkDesktop, kLightDesktop});
+            printf("%s\t%s\n", stem, s.label);
         }
         // One face at three scales, each drawn at its own size as the monitor's DPI
         // asks (Wine never sends WM_DPICHANGED; this process does).
@@ -147,15 +128,11 @@ int main(int argc, char** argv) {
             RECT place = {0, 0, size, size};
             SendMessageA(meter.GetHwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&place));
             const bool drawn = meter.GetLengths().layer == size;
-            failures +=
-                !drawn || !WritePpm(folder + "scale-" + std::to_string(dpi) + ".ppm", size, size,
-                                    CompositeLayer(meter.GetLayerBits(), size, kDarkDesktop));
+            failures += !drawn || !WriteLayer(folder + "scale-" + std::to_string(dpi) + ".ppm",
+                                              meter.GetLayerBits(), size, {kDarkDesktop});
         }
     }
-    if (fclose(index) != 0) {
-        ++failures;
-    }
-    printf("%d samples, %d failed\n", static_cast<int>(sizeof(kSamples) / sizeof(kSamples[0])),
-           failures);
+    fprintf(stderr, "%d samples, %d failed\n",
+            static_cast<int>(sizeof(kSamples) / sizeof(kSamples[0])), failures);
     return failures == 0 ? 0 : 1;
 }

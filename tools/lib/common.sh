@@ -25,14 +25,37 @@ sorvane_log() { printf '== %s\n' "$*" >&2; }
 # The running script's help: its top comment, down to "set -u".
 sorvane_help() { sed -n '2,/^set -u$/p' "$0" | sed '$d; s/^# \{0,1\}//'; }
 
-# For a script that takes no arguments: --help is answered, anything else refused.
-sorvane_no_arguments() {
-    case "${1:-}" in
-        "") ;;
-        -h | --help) sorvane_help; exit 0 ;;
-        *) sorvane_help >&2; exit 2 ;;
-    esac
+# Ends the script over a wrong argument.
+sorvane_refuse() { echo "tools/${0##*/}: $* (see tools/${0##*/} --help)" >&2; exit 2; }
+
+# A script's arguments: for each "NAME=" given, --NAME VALUE or --NAME=VALUE sets the
+# variable NAME (dashes as underscores); for each plain NAME, --NAME sets it to 1; with
+# "..." other words land in SORVANE_ARGS. --help is answered, anything else refused.
+sorvane_options() { # names..., --, arguments...
+    local names=" " name
+    while [ "$1" != -- ]; do names+="$1 " && shift; done
+    shift
+    SORVANE_ARGS=()
+    while [ $# -gt 0 ]; do
+        name="${1#--}" && name="${name%%=*}"
+        if [ "$1" = -h ] || [ "$1" = --help ]; then
+            sorvane_help && exit 0
+        elif [[ $1 == --* && $names == *" $name= "* ]]; then
+            [[ $1 == *=* ]] && set -- "$name" "${1#*=}" "${@:2}"
+            [ $# -ge 2 ] || sorvane_refuse "$1 needs a value"
+            printf -v "${name//-/_}" %s "$2" && shift 2
+        elif [[ $1 == --* && $1 != *=* && $names == *" $name "* ]]; then
+            printf -v "${name//-/_}" 1 && shift
+        elif [[ $1 != -* && $names == *" ... "* ]]; then
+            SORVANE_ARGS+=("$1") && shift
+        else
+            sorvane_refuse "unknown argument: $1"
+        fi
+    done
 }
+
+# For a script that takes no arguments.
+sorvane_no_arguments() { sorvane_options -- "$@"; }
 
 # Installs what is missing when root; otherwise says exactly what to run.
 sorvane_ensure_packages() {
@@ -68,6 +91,14 @@ sorvane_build() { # preset, targets...
     return $rc
 }
 
+# The packages and a build, or the script ends saying which build failed.
+sorvane_build_or_exit() { # preset, targets...
+    sorvane_ensure_packages || exit 1
+    sorvane_log "building the $1 preset"
+    sorvane_build "$@" ||
+        { echo "tools/${0##*/}: the $1 build failed (see $SORVANE_BUILD/logs/build-$1.log)" >&2; exit 1; }
+}
+
 # A fresh Wine prefix inside the build tree. No window manager runs on Xvfb, so
 # Wine is told not to wait for one whenever a window is shown or hidden.
 sorvane_wine_env() {
@@ -84,6 +115,12 @@ sorvane_fresh_prefix() {
     wineboot -i >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
+}
+
+# The Wine environment, with a fresh prefix when there is none yet.
+sorvane_prefix() {
+    sorvane_wine_env
+    [ -d "$WINEPREFIX" ] || sorvane_fresh_prefix
 }
 
 # The scale of every Wine process started after it: 96 is 100 %, 144 is 150 %.
@@ -168,6 +205,29 @@ sorvane_with_battery() {
 
 # The meter's visible windows, one X id a line.
 sorvane_meter_windows() { xdotool search --onlyvisible --name '^SorvaneBatteryMeter$' 2>/dev/null; }
+
+# The id of the meter's window once it shows, within SECONDS and while PID (when
+# given) runs; fails otherwise.
+sorvane_wait_meter() { # seconds, [pid]
+    local end=$((SECONDS + $1))
+    while [ -z "${2:-}" ] || kill -0 "$2" 2>/dev/null; do
+        sorvane_meter_windows | head -1 | grep . && return 0
+        [ $SECONDS -lt $end ] && sleep 0.1 || return 1
+    done
+    return 1
+}
+
+# The tools' one picture writer: a PNG of SOURCE (a file, or ppm:- or xwd:- on
+# stdin), cropped to WxH+X+Y and enlarged TIMES with hard pixels when asked, without
+# date chunks, so that the same pixels give the same bytes.
+sorvane_png() { # source, png, [crop], [times]
+    convert "$1" ${3:+-crop "$3" +repage} ${4:+-filter point -resize "$(($4 * 100))%"} -strip "$2"
+}
+
+# The same of an X window as X has its pixels: -root, or -id and the window's id.
+sorvane_shot() { # png, window...
+    xwd -silent "${@:2}" | sorvane_png xwd:- "$1"
+}
 
 # "NAME VALUE" for each #define of resources/resource.h whose name matches a glob,
 # VALUE in decimal: the scripts take the program's own numbers rather than copies.
