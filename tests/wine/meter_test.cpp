@@ -104,7 +104,8 @@ TEST(Meter, EachTriggerFadesItsWay) {
     t.meter().PollPower();
     EXPECT_EQ(t.meter().GetFade().timerRunning, 0) << "plugged in below 95 % it stays";
     // Critical on battery shows a hidden meter once; hidden again, it stays hidden.
-    t.Command(ID_HIDE), t.FinishFade();
+    FakePower::sample = MakeSample(kAcOffline, 2, 8, 1800);
+    t.meter().PollPower(), t.FinishFade(), t.Command(ID_HIDE), t.FinishFade();
     FakePower::sample = MakeSample(kAcOffline, 6, 3, 600);
     t.meter().PollPower();
     fades("the battery critical", 0);
@@ -412,13 +413,15 @@ TEST(Events, AfterMonitorsChangeAMeterOnNoneComesBackAndOneOnAMonitorStays) {
 
 // Two monitors side by side in the real screen, as Windows 10 shows them to a program
 // aware of each monitor's scale: A, the primary, at 150 % and B at 100 %. Windows sends
-// WM_DPICHANGED from inside the move that takes the window's larger part across the seam,
-// suggesting its rectangle scaled about its centre; this desktop does the same, and counts.
+// WM_DPICHANGED from inside the move or layer update that takes the window's larger part
+// across the seam, suggesting its rectangle scaled about its centre; so does this desktop
+// (Wine's UpdateLayeredWindow moves a window without WM_WINDOWPOSCHANGED), and it counts.
 struct TwoScales {
     static constexpr LONG kSeam = 512;
     static inline const HMONITOR kA = HMONITOR(0xA1), kB = HMONITOR(0xB2);
-    static inline int dpi = 0, changes = 0, nested = 0, depth = 0;
+    static inline int dpi = 0, changes = 0, nested = 0, depth = 0;  // dpi 0: not watching
     static inline WNDPROC meterProc = nullptr;
+    static inline decltype(&UpdateLayeredWindow) update = nullptr;
 
     static HMONITOR At(LONG x) { return x < kSeam ? kA : kB; }
     static HMONITOR WINAPI FromPoint(POINT p, DWORD) { return At(p.x); }
@@ -440,19 +443,26 @@ struct TwoScales {
     static HRESULT WINAPI Dpi(HMONITOR m, int, UINT* x, UINT* y) {
         return *x = *y = m == kA ? 144 : 96, S_OK;
     }
+    static void Moved(HWND w) {
+        UINT now = 0, y;
+        if (dpi == 0 || (Dpi(FromWindow(w, 0), 0, &now, &y), int(now) == dpi)) {
+            return;
+        }
+        RECT r = WindowRectOf(w);
+        const LONG x = (r.left + r.right) / 2, half = MulDiv(r.right - r.left, now, dpi) / 2;
+        r = {x - half, (r.top + r.bottom) / 2 - half, x + half, (r.top + r.bottom) / 2 + half};
+        ++changes, nested += depth++ > 0, dpi = int(now);
+        SendMessageA(w, WM_DPICHANGED, MAKEWPARAM(now, now), LPARAM(&r));
+        --depth;
+    }
     static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
         const LRESULT result = CallWindowProcA(meterProc, w, message, wParam, lParam);
-        UINT now, y;
-        if (message == WM_WINDOWPOSCHANGED && Dpi(FromWindow(w, 0), 0, &now, &y) == S_OK &&
-            int(now) != dpi) {
-            RECT r = WindowRectOf(w);
-            const LONG x = (r.left + r.right) / 2, half = MulDiv(r.right - r.left, now, dpi) / 2;
-            r = {x - half, (r.top + r.bottom) / 2 - half, x + half, (r.top + r.bottom) / 2 + half};
-            ++changes, nested += depth++ > 0, dpi = int(now);
-            SendMessageA(w, WM_DPICHANGED, MAKEWPARAM(now, now), LPARAM(&r));
-            --depth;
-        }
-        return result;
+        return message == WM_WINDOWPOSCHANGED ? (Moved(w), result) : result;
+    }
+    static BOOL WINAPI Update(HWND w, HDC to, POINT* at, SIZE* size, HDC from, POINT* origin,
+                              COLORREF key, BLENDFUNCTION* blend, DWORD flags) {
+        const BOOL done = update(w, to, at, size, from, origin, key, blend, flags);
+        return Moved(w), done;
     }
     TwoScales() {
         const std::pair<const char*, void*> fakes[] = {
@@ -460,19 +470,21 @@ struct TwoScales {
             {"MonitorFromWindow", reinterpret_cast<void*>(FromWindow)},
             {"GetMonitorInfoA", reinterpret_cast<void*>(Info)},
             {"EnumDisplayMonitors", reinterpret_cast<void*>(Enum)},
-            {"SystemParametersInfoA", reinterpret_cast<void*>(PrimaryWorkArea)}};
+            {"SystemParametersInfoA", reinterpret_cast<void*>(PrimaryWorkArea)},
+            {"UpdateLayeredWindow", reinterpret_cast<void*>(Update)}};
         for (const auto& f : fakes) {
             ULONG_PTR* slot = FindImportSlot("user32.dll", f.first);
             originals.emplace_back(slot, *slot);
             PatchSlot(slot, ULONG_PTR(f.second));
         }
+        update = reinterpret_cast<decltype(update)>(originals.back().second);
         FakeSystem::monitorDpi = Dpi;
     }
     ~TwoScales() {
         for (const auto& o : originals) {
             PatchSlot(o.first, o.second);
         }
-        FakeSystem::monitorDpi = nullptr;
+        FakeSystem::monitorDpi = nullptr, dpi = 0;
     }
     // From now on the window's moves are watched.
     void Watch(HWND meter, int startDpi) {
