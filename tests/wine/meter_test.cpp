@@ -63,6 +63,8 @@ TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceWithItsFaceAndObeysItsCommands
     SendMessageA(w, WM_COMMAND, MAKEWPARAM(ID_RESET_POSITION, 1), 0);
     SystemParametersInfoA(SPI_SETWORKAREA, 0, &screen, 0);
     EXPECT_EQ(Place(w), place);
+    EXPECT_EQ(std::make_pair(std::stol(Setting("POSX")), std::stol(Setting("POSY"))), place)
+        << "kept at once";
     t.FinishFade();
     for (UINT other : {WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_MOUSEMOVE, WM_RBUTTONUP}) {
         FakeShell::Click(other);
@@ -327,6 +329,7 @@ TEST(Pointer, ADragKeepsThePressedPointUnderTheCursorUntilTheCaptureGoes) {
     ReleaseCapture();  // another window takes the mouse
     SendMessageA(t.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, At(70, 10));
     EXPECT_EQ(Place(t.hwnd()).first, 350) << "a lost capture ends the drag";
+    EXPECT_EQ(Setting("POSX") + "," + Setting("POSY"), "350,280") << "and keeps its place at once";
 }
 
 // Unplugged while hidden on a full battery, or while asleep: shown with the new face at once.
