@@ -5,12 +5,9 @@
 
 #include <windows.h>
 
-#include <stdint.h>
-
 struct HeapCensus {
-    int heaps = 0;         // heaps walked
-    uint64_t blocks = 0;   // busy blocks
-    uint64_t bytes = 0;    // bytes in busy blocks
+    long long blocks = 0;  // busy blocks
+    long long bytes = 0;   // bytes in busy blocks
     bool complete = true;  // every heap could be walked to its end
 };
 
@@ -18,6 +15,7 @@ inline HeapCensus TakeHeapCensus() {
     HeapCensus census;
     HANDLE heaps[64];
     const DWORD count = GetProcessHeaps(64, heaps);
+    census.complete = count <= 64;
     for (DWORD i = 0; i < count && i < 64; ++i) {
         if (!HeapLock(heaps[i])) {
             census.complete = false;
@@ -31,14 +29,8 @@ inline HeapCensus TakeHeapCensus() {
                 census.bytes += entry.cbData;
             }
         }
-        if (GetLastError() != ERROR_NO_MORE_ITEMS) {
-            census.complete = false;
-        }
+        census.complete &= GetLastError() == ERROR_NO_MORE_ITEMS;
         HeapUnlock(heaps[i]);
-        ++census.heaps;
-    }
-    if (count > 64) {
-        census.complete = false;
     }
     return census;
 }

@@ -19,22 +19,8 @@ struct ImportCounter::Thunk {
 };
 static_assert(sizeof(void*) == 8, "the thunks are x86_64 code");
 
-namespace {
-
 constexpr uint8_t kThunkCode[16] = {0xF0, 0x48, 0xFF, 0x05, 0x08, 0x00, 0x00, 0x00,
                                     0xFF, 0x25, 0x0A, 0x00, 0x00, 0x00, 0xCC, 0xCC};
-
-std::string Lower(const char* s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
-}  // namespace
 
 bool ImportCounter::Install() {
     if (m_thunks) {
@@ -42,7 +28,7 @@ bool ImportCounter::Install() {
     }
     m_slots.clear();
     for (const ImportSlot& s : ImportSlots()) {
-        m_slots.push_back(Slot{s.entry, *s.entry, Lower(s.dll), s.function});
+        m_slots.push_back(Slot{s.entry, *s.entry, s.dll, s.function});
     }
     if (m_slots.empty()) {
         return false;
@@ -81,8 +67,6 @@ void ImportCounter::Uninstall() {
     m_thunks = nullptr;
 }
 
-uint64_t ImportCounter::Count(size_t i) const { return m_frozen[i]; }
-
 void ImportCounter::Reset() {
     for (size_t i = 0; m_thunks && i < m_slots.size(); ++i) {
         m_thunks[i].count = 0;
@@ -92,44 +76,26 @@ void ImportCounter::Reset() {
 
 void ImportCounter::Freeze() {
     for (size_t i = 0; m_thunks && i < m_slots.size(); ++i) {
-        m_frozen[i] = m_thunks[i].count;
+        m_frozen[i] = static_cast<long long>(m_thunks[i].count);
     }
 }
 
-uint64_t ImportCounter::Total() const {
-    uint64_t total = 0;
+long long ImportCounter::Calls(const char* dll, const char* function) const {
+    long long total = -1;
     for (size_t i = 0; i < m_slots.size(); ++i) {
-        total += Count(i);
-    }
-    return total;
-}
-
-int64_t ImportCounter::Calls(const char* dll, const char* function) const {
-    const std::string wanted = Lower(dll);
-    for (size_t i = 0; i < m_slots.size(); ++i) {
-        if (m_slots[i].dll == wanted && m_slots[i].function == function) {
-            return static_cast<int64_t>(Count(i));
-        }
-    }
-    return -1;
-}
-
-uint64_t ImportCounter::CallsInto(const char* dll) const {
-    const std::string wanted = Lower(dll);
-    uint64_t total = 0;
-    for (size_t i = 0; i < m_slots.size(); ++i) {
-        if (m_slots[i].dll == wanted) {
-            total += Count(i);
+        if ((!dll || !_stricmp(m_slots[i].dll.c_str(), dll)) &&
+            (!function || m_slots[i].function == function)) {
+            total = std::max(total, 0LL) + m_frozen[i];
         }
     }
     return total;
 }
 
 std::vector<std::string> ImportCounter::Called() const {
-    std::vector<std::pair<uint64_t, std::string>> called;
+    std::vector<std::pair<long long, std::string>> called;
     for (size_t i = 0; i < m_slots.size(); ++i) {
-        if (Count(i) > 0) {
-            called.emplace_back(Count(i), m_slots[i].dll + "!" + m_slots[i].function);
+        if (m_frozen[i] > 0) {
+            called.emplace_back(m_frozen[i], m_slots[i].dll + "!" + m_slots[i].function);
         }
     }
     std::sort(called.begin(), called.end(),

@@ -24,16 +24,17 @@ public:
     // Puts the real addresses back.
     void Uninstall();
 
-    void Reset();
-    // Takes the counts that the queries below report. It calls no DLL function and
-    // allocates nothing, so it can end a measured stretch.
-    void Freeze();
-    uint64_t Total() const;
-    // Calls of one function, e.g. ("user32.dll", "DrawTextA"); -1 when not imported.
-    int64_t Calls(const char* dll, const char* function) const;
-    // Calls into one DLL.
-    uint64_t CallsInto(const char* dll) const;
-    // The functions called since the last Reset, most called first: "dll!name count".
+    // Counts the calls of work alone, for the queries below. Counting ends without a
+    // call into a DLL or an allocation, so work may be a measured stretch.
+    template <typename F> void Count(F&& work) {
+        Reset();
+        work();
+        Freeze();
+    }
+    // Calls of one function, e.g. ("user32.dll", "DrawTextA"), without one of every
+    // function of the DLL, without either of all; -1 when none is imported.
+    long long Calls(const char* dll = nullptr, const char* function = nullptr) const;
+    // The functions called, most called first: "dll!name count".
     std::vector<std::string> Called() const;
 
 private:
@@ -45,10 +46,11 @@ private:
     };
     struct Thunk;
 
-    uint64_t Count(size_t i) const;
+    void Reset();
+    void Freeze();
 
     std::vector<Slot> m_slots;
-    std::vector<uint64_t> m_frozen;
+    std::vector<long long> m_frozen;
     Thunk* m_thunks = nullptr;
 };
 
