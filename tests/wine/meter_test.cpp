@@ -211,7 +211,9 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
         {99, 2, false, WM_QUERYENDSESSION, 0, true, "AMAMA"},  // it may yet be cancelled
         {99, 2, false, WM_ENDSESSION, FALSE, true, "AMAMA"},   // and it was
         {99, 2, false, WM_ENDSESSION, TRUE, false, "AMAMAD"},
-        {0, 0, false, restart, 0, false, "AA"},  // a restarted shell knows no icon
+        {0, 0, false, restart, 0, false, "AA"},            // a restarted shell knows no icon
+        {0, 0, false, WM_DISPLAYCHANGE, 24, false, "AM"},  // and the taskbar's scale may be new
+        {0, 0, false, WM_SETTINGCHANGE, SPI_SETWORKAREA, false, "AM"},
     };
     for (const auto& c : cases) {
         MeterUnderTest t(kOnBattery, c.refusals, c.land);
