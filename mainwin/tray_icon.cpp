@@ -92,12 +92,14 @@ int TrayIcon::IconSize() const {
 
 // True when the shell took the request.
 bool TrayIcon::Notify(DWORD message, UINT what) {
-    // The small-icon size picks the image drawn for it instead of scaling a large one.
-    const int size = IconSize();
+    // The small-icon size picks the image drawn for it instead of scaling a large one. A
+    // new tip alone needs no icon.
+    const int size = what & NIF_ICON ? IconSize() : 0;
     HICON icon =
-        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY),
-                                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    if (!icon) {  // refused for now: the retries ask again
+        size ? static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY),
+                                             IMAGE_ICON, size, size, LR_DEFAULTCOLOR))
+             : nullptr;
+    if (size && !icon) {  // refused for now: the retries ask again
         return false;
     }
     NOTIFYICONDATAA data;
@@ -110,6 +112,8 @@ bool TrayIcon::Notify(DWORD message, UINT what) {
     data.hIcon = icon;
     lstrcpynA(data.szTip, m_tip, sizeof(data.szTip));
     const bool taken = m_notify(message, &data) != FALSE;
-    DestroyIcon(icon);
+    if (icon) {
+        DestroyIcon(icon);
+    }
     return taken;
 }

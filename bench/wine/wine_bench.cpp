@@ -327,7 +327,12 @@ void ReplayedDay(CMainWin& m, Summary& summary) {
     unsigned seed = 20261208;
     PowerSample previous = {};
     FaceDescription shown = {};
-    int changed = 0, visible = 0;
+    char tip[kTextBufferSize] = "", text[kTextBufferSize];
+    int changed = 0, visible = 0, tipChanges = 0;
+    const auto tips = [] {
+        return std::count(FakeShell::calls.begin(), FakeShell::calls.end(), 'T');
+    };
+    const long long tipsBefore = tips();
     counter.Count([&] {
         for (int i = 0; i < kSamples; ++i) {
             const int left = 6 * 3600 + 1800 - 3 * i;  // seconds, as the discharge says
@@ -339,6 +344,9 @@ void ReplayedDay(CMainWin& m, Summary& summary) {
             changed += SampleChanged(previous, sample);
             const FaceDescription d = DescribeSample(sample);
             visible += i == 0 || !SameFace(shown, d);
+            DescribeForTip(sample, text, sizeof(text));
+            tipChanges += strcmp(text, tip) != 0;
+            memcpy(tip, text, sizeof(tip));
             previous = sample, shown = d;
             FakePower::sample = sample;
             m.PollPower();
@@ -355,6 +363,40 @@ void ReplayedDay(CMainWin& m, Summary& summary) {
                 "%.1fx fewer; %.2f redraws per visible change (goal: at most 1)",
                 kSamples, changed, redraws, changed / static_cast<double>(redraws),
                 redraws / static_cast<double>(visible));
+    summary.Add("replayed day: %lld tip updates for %d changes of the tip's text (goal: at most 1 "
+                "each)",
+                static_cast<long long>(tips() - tipsBefore), tipChanges);
+}
+
+// What one look at the foreground window costs, against the cheapest thing the meter does
+// often: a fade tick that re-applies the alpha.
+void FullScreenCheck(CMainWin& m, const Counts& n, Summary& summary) {
+    printf("\n== a full-screen check, against an alpha-only layer update\n");
+    FullScreenWatch watch;
+    watch.Start(m.GetHwnd());
+    constexpr int kCalls = 500;  // a layer update costs a round trip to the X server
+    bool covered = false;
+    std::vector<double> checkNs, fadeNs;
+    for (int rep = 0; rep < n.repetitions + 1; ++rep) {
+        const double c = TimeMs([&] {
+            for (int i = 0; i < kCalls; ++i) {
+                covered |= watch.FullScreenNow();
+            }
+        });
+        const double f = TimeMs([&] {
+            for (int i = 0; i < kCalls; ++i) {
+                m.UpdateLayer(1);
+            }
+        });
+        if (rep > 0) {  // the first is the warm-up
+            checkNs.push_back(c * 1e6 / kCalls);
+            fadeNs.push_back(f * 1e6 / kCalls);
+        }
+    }
+    summary.Add("full-screen check / alpha-only layer update: %.2fx (%.0f ns / %.0f ns, medians "
+                "of %d x %d calls; covered: %s)",
+                Median(checkNs) / Median(fadeNs), Median(checkNs), Median(fadeNs), n.repetitions,
+                kCalls, covered ? "yes" : "no");
 }
 
 // What the poll costs with the screen dark: its ticks, counted as the loop gets them.
@@ -545,6 +587,7 @@ int main(int argc, char** argv) {
         ChangedRedraw(t.meter(), n, summary);
         RedrawAtScales(t.meter(), n, summary);
         ReplayedDay(t.meter(), summary);
+        FullScreenCheck(t.meter(), n, summary);
         PollTicks(t.meter(), n, summary);
         UnchangedPoll(t.meter(), n, summary);
     }
