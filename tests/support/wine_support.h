@@ -132,6 +132,12 @@ struct FakeSystem {
         return SetTimer(w, id, ms, nullptr);
     }
     static inline bool windows7 = false;  // none of them there
+    static inline int taskbarDpi = 0;     // the taskbar's scale, where a test sets one
+    static UINT WINAPI DpiForWindow(HWND w) {
+        char name[16] = "";
+        GetClassNameA(w, name, sizeof(name));
+        return strcmp(name, "Shell_TrayWnd") == 0 ? taskbarDpi : 0;
+    }
     static NewerApi Api() {
         NewerApi api = LookUpNewerApi();
         registered = GUID{}, unregistered = nullptr, allowed.clear(), coalesced.clear();
@@ -142,7 +148,7 @@ struct FakeSystem {
         api.registerPowerSettingNotification = Register;
         api.unregisterPowerSettingNotification = Unregister;
         api.changeWindowMessageFilterEx = Allow;
-        api.getDpiForWindow = nullptr;
+        api.getDpiForWindow = DpiForWindow;  // the meter's own: the screen's, as before Windows 10
         api.getDpiForMonitor = monitorDpi;
         return api;
     }

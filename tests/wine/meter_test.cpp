@@ -574,9 +574,10 @@ TEST(Dpi, AChangeRedrawsAllAtTheNewScaleWhereWindowsSaysAndLeaksNothing) {
     EXPECT_EQ(CountGdiObjects(), objects) << "back at 144 after 20 changes";
 }
 
-// The system hands out 24-pixel small icons at 144 DPI: the image drawn for them, not the
-// 48-pixel large one, nor a neighbour stretched.
-TEST(Dpi, TheTrayIconIsTheImageOfTheSystemsSmallIconSize) {
+// The shell gets the image drawn for the small-icon size at the taskbar's scale, not the
+// large one nor a neighbour stretched, and gets it again once that scale changed: the
+// system's own size at 144 DPI, then a taskbar at 175 % and at 225 %.
+TEST(Dpi, TheTrayIconIsTheImageOfTheTaskbarsSmallIconSize) {
     MeterUnderTest t(kOnBattery);
     const HMODULE self = GetModuleHandleA(nullptr);
     const auto resource = [&](int id, LPCSTR type) {
@@ -584,19 +585,24 @@ TEST(Dpi, TheTrayIconIsTheImageOfTheSystemsSmallIconSize) {
         return std::make_pair(static_cast<BYTE*>(LockResource(LoadResource(self, r))),
                               SizeofResource(self, r));
     };
-    const BYTE* group = resource(IDI_TRAY, RT_GROUP_ICON).first;
-    int id = 0;
-    for (int i = 0; i < *reinterpret_cast<const WORD*>(group + 4); ++i) {
-        const BYTE* entry = group + 6 + 14 * i;  // GRPICONDIRENTRY, packed
-        id = entry[0] == 24 ? *reinterpret_cast<const WORD*>(entry + 12) : id;
+    for (const auto& scale : {std::make_pair(0, 24), {168, 28}, {216, 36}}) {
+        FakeSystem::taskbarDpi = scale.first;
+        SendMessageA(t.hwnd(), WM_DISPLAYCHANGE, 32, 0);
+        const BYTE* group = resource(IDI_TRAY, RT_GROUP_ICON).first;
+        int id = 0;
+        for (int i = 0; i < *reinterpret_cast<const WORD*>(group + 4); ++i) {
+            const BYTE* entry = group + 6 + 14 * i;  // GRPICONDIRENTRY, packed
+            id = entry[0] == scale.second ? *reinterpret_cast<const WORD*>(entry + 12) : id;
+        }
+        const auto image = resource(id, RT_ICON);
+        ASSERT_TRUE(id && image.first) << "the icon has an image of " << scale.second;
+        const HICON exact = CreateIconFromResourceEx(image.first, image.second, TRUE, 0x00030000,
+                                                     scale.second, scale.second, LR_DEFAULTCOLOR);
+        EXPECT_EQ(FakeShell::icon.size(), size_t(scale.second * scale.second));
+        EXPECT_EQ(FakeShell::icon, IconPixels(exact)) << scale.second;
+        DestroyIcon(exact);
     }
-    const auto image = resource(id, RT_ICON);
-    ASSERT_TRUE(id && image.first) << "the icon has a 24-pixel image";
-    const HICON exact = CreateIconFromResourceEx(image.first, image.second, TRUE, 0x00030000, 24,
-                                                 24, LR_DEFAULTCOLOR);
-    EXPECT_EQ(FakeShell::icon.size(), 24u * 24);
-    EXPECT_EQ(FakeShell::icon, IconPixels(exact));
-    DestroyIcon(exact);
+    FakeSystem::taskbarDpi = 0;
 }
 
 }  // namespace
