@@ -46,7 +46,7 @@ void FullScreenWatch::Stop() {
     m_covered = false;
 }
 
-// Only the window in front can cover the meter: its thread's window events are watched,
+// Only the window in front can cover the meter: its process's window events are watched,
 // not every window's in the system.
 void FullScreenWatch::Follow(HWND front) {
     if (m_frontHook) {
@@ -55,10 +55,9 @@ void FullScreenWatch::Follow(HWND front) {
     m_frontHook = nullptr;
     m_front = front;
     DWORD process = 0;
-    const DWORD thread = front ? GetWindowThreadProcessId(front, &process) : 0;
-    if (thread) {
+    if (front && GetWindowThreadProcessId(front, &process)) {
         m_frontHook = SetWinEventHook(EVENT_OBJECT_DESTROY, EVENT_OBJECT_LOCATIONCHANGE, nullptr,
-                                      OnEvent, process, thread, WINEVENT_OUTOFCONTEXT);
+                                      OnEvent, process, 0, WINEVENT_OUTOFCONTEXT);
     }
 }
 
@@ -71,7 +70,7 @@ void CALLBACK FullScreenWatch::OnEvent(HWINEVENTHOOK, DWORD event, HWND window, 
     if (event == EVENT_SYSTEM_FOREGROUND) {
         watch->Follow(window);
     } else if (window != watch->m_front) {
-        return;  // another window of the same thread
+        return;  // another window of the same process
     }
     watch->Check();
 }
