@@ -1,27 +1,32 @@
 // What the end-to-end checks cannot see from X: the program's windows as Windows
 // knows them. Commands: start EXE, end MSG WPARAM LPARAM (its exit code), decoy,
-// rect|own-rect [meter|about|menu|decoy] (own-rect: as the window's own program sees
-// it), post WINDOW MSG WPARAM LPARAM, active, mode WIDTH HEIGHT (the display's).
-// Its manifest makes it per-monitor v2 aware, so that it reads real pixels.
+// rect|own-rect [meter|about|menu|decoy|cover] (own-rect: as the window's own program
+// sees it), post WINDOW MSG WPARAM LPARAM, active, mode WIDTH HEIGHT (the display's),
+// cover [X] [caption] (a full-screen window over the monitor at X, or a maximized one with
+// a caption, until closed), mutex SECONDS (the meter's, held). Its manifest makes it
+// per-monitor v2 aware, so that it reads real pixels.
 #include <windows.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "resources/resource.h"
+
 namespace {
 
-constexpr char kClass[] = "OstrelBatteryMeter";
-
-// The meter and the decoy share a class; #32768 is the class of every popup menu.
+// The meter, the decoy and the cover share a class; #32768 is the class of every popup menu.
 HWND Find(const char* which) {
-    const char* title = strcmp(which, "decoy") ? "SorvaneBatteryMeter" : "SorvaneDecoy";
-    return !strcmp(which, "about")  ? FindWindowA("OstrelBatteryMeterAbout", nullptr)
+    const char* title = !strcmp(which, "decoy")   ? "SorvaneDecoy"
+                        : !strcmp(which, "cover") ? "SorvaneCover"
+                                                  : METER_TITLE;
+    return !strcmp(which, "about")  ? FindWindowA(ABOUT_CLASS_NAME, nullptr)
            : !strcmp(which, "menu") ? FindWindowA("#32768", nullptr)
-                                    : FindWindowA(kClass, title);
+                                    : FindWindowA(METER_CLASS_NAME, title);
 }
 
-// Watches for the window from before it exists: it is first seen as it was made.
+// Watches for the window from before it exists, and looks at it once it is made: a message
+// sent to it is answered as soon as its set-up is over, before the first timer.
 int Start(char* exe) {
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
@@ -33,6 +38,7 @@ int Start(char* exe) {
     for (int ms = 0; !(w = Find("meter")) && ms < 30000; ++ms) {
         Sleep(1);
     }
+    SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_BLOCK, 10000, nullptr);
     puts(!w ? "none" : IsWindowVisible(w) ? "shown" : "hidden");
     return !w || WaitForInputIdle(pi.hProcess, 10000) != 0;
 }
@@ -50,17 +56,30 @@ int End(UINT message, WPARAM wParam, LPARAM lParam) {
     return code == STILL_ACTIVE;
 }
 
-// Active until it is closed, so that a start that takes the foreground shows.
-int Decoy() {
-    WNDCLASSA wc = {0, DefWindowProcA, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, kClass};
+// In front until it is closed: the decoy, so that a start that takes the foreground shows,
+// and the cover, a film or a game over a whole monitor. Windows tells WinEvent hooks of
+// a new foreground window and of one that ends; Wine 8 does not, so the probe does.
+int Foreground(const char* title, DWORD style, RECT r, int show) {
+    WNDCLASSA wc = {0,       DefWindowProcA, 0,       0,       nullptr,
+                    nullptr, nullptr,        nullptr, nullptr, METER_CLASS_NAME};
     RegisterClassA(&wc);
-    HWND w = CreateWindowA(kClass, "SorvaneDecoy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300,
-                           200, nullptr, nullptr, nullptr, nullptr);
+    HWND w = CreateWindowA(METER_CLASS_NAME, title, style, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
+    ShowWindow(w, show);
     SetForegroundWindow(w);
+    NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, w, OBJID_WINDOW, CHILDID_SELF);
     for (MSG msg; IsWindow(w) && GetMessageA(&msg, nullptr, 0, 0) > 0;) {
         DispatchMessageA(&msg);
     }
+    NotifyWinEvent(EVENT_OBJECT_DESTROY, w, OBJID_WINDOW, CHILDID_SELF);
     return 0;
+}
+
+int Cover(int x, bool caption) {
+    MONITORINFO m = {sizeof(m), {}, {}, 0};
+    GetMonitorInfoA(MonitorFromPoint(POINT{x, 10}, MONITOR_DEFAULTTOPRIMARY), &m);
+    return caption ? Foreground("SorvaneCover", WS_OVERLAPPEDWINDOW, m.rcWork, SW_MAXIMIZE)
+                   : Foreground("SorvaneCover", WS_POPUP, m.rcMonitor, SW_SHOW);
 }
 
 }  // namespace
@@ -77,7 +96,13 @@ int main(int argc, char** argv) {
     } else if (is("end")) {
         return End(number(2), number(3), number(4));
     } else if (is("decoy")) {
-        return Decoy();
+        return Foreground("SorvaneDecoy", WS_OVERLAPPEDWINDOW, RECT{100, 100, 400, 300}, SW_SHOW);
+    } else if (is("cover")) {
+        return Cover(number(2), argc > 3 && !strcmp(argv[3], "caption"));
+    } else if (is("mutex")) {  // as a meter still starting holds it
+        CreateMutexA(nullptr, FALSE, "Local\\" METER_CLASS_NAME);
+        Sleep(number(2) * 1000);
+
     } else if (is("post")) {
         return !PostMessageA(w, number(3), number(4), number(5));
     } else if (is("rect") || is("own-rect")) {

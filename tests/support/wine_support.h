@@ -72,6 +72,32 @@ inline void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR timer, DWORD) {
     EndMenu();
 }
 
+// The meter's menu, open until EndMenuNow ends it.
+inline void OpenMenu(HWND w,
+                     UINT_PTR(WINAPI* setTimer)(HWND, UINT_PTR, UINT, TIMERPROC) = SetTimer) {
+    setTimer(nullptr, 0, 30, EndMenuNow);
+    SendMessageA(w, WM_RBUTTONUP, 0, MAKELPARAM(30, 30));
+}
+
+// The user's Run value of the meter, "" when there is none; and a new one, or none. Through
+// functions the refusal sweep does not watch.
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunEntry[] = L"Sorvane Battery Meter";
+inline std::wstring RunValue() {
+    wchar_t value[MAX_PATH + 3] = L"";
+    DWORD size = sizeof(value);
+    RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunEntry, RRF_RT_REG_SZ, nullptr, value, &size);
+    return value;
+}
+inline void SetRunValue(const wchar_t* value) {
+    if (!value) {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunEntry);
+    } else {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunEntry, REG_SZ, value,
+                        DWORD((wcslen(value) + 1) * sizeof(wchar_t)));
+    }
+}
+
 // An icon's colour pixels, as many as it has.
 inline std::vector<uint32_t> IconPixels(HICON icon) {
     ICONINFO info;

@@ -228,6 +228,44 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
     }
 }
 
+// What the menu shows and what choosing Start with Windows leaves in the Run key, for each
+// thing that may be there: nothing, this program, a program moved away since, this program
+// disabled in Task Manager (whose mark choosing it clears).
+TEST(Meter, StartWithWindowsShowsWhatTheRunKeyHoldsAndChoosingItTurnsIt) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring own = L"\"" + std::wstring(self) + L"\"", moved = L"\"C:\\old\\m.exe\"";
+    const wchar_t kApproved[] =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+    const BYTE disabled[12] = {3};
+    const struct {
+        const std::wstring* value;
+        bool disabled, checked;
+        std::wstring after;
+    } cases[] = {{nullptr, false, false, own},
+                 {&own, false, true, L""},
+                 {&moved, false, false, own},
+                 {&own, true, false, own}};
+    MeterUnderTest t(kOnBattery);
+    for (const auto& c : cases) {
+        SetRunValue(c.value ? c.value->c_str() : nullptr);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kApproved, kRunEntry);
+        if (c.disabled) {
+            RegSetKeyValueW(HKEY_CURRENT_USER, kApproved, kRunEntry, REG_BINARY, disabled, 12);
+        }
+        g_startChecked = !c.checked;
+        OpenMenu(t.hwnd());
+        EXPECT_EQ(g_startChecked, c.checked) << c.checked;
+        t.Command(ID_START_WITH_WINDOWS);
+        EXPECT_TRUE(RunValue() == c.after) << c.checked;
+        EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, kApproved, kRunEntry, RRF_RT_ANY, nullptr,
+                               nullptr, nullptr),
+                  ERROR_SUCCESS)
+            << "no disabled mark left";
+    }
+    SetRunValue(nullptr);
+}
+
 TEST(Meter, TheFileBesideTheProgramGivesTheFirstPlaceAndTheUsersFileWinsAfter) {
     const std::string file = SettingsFilePath(), product = file.substr(0, file.rfind('\\'));
     char exe[MAX_PATH];

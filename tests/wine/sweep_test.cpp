@@ -24,16 +24,10 @@ using SetTimerFunction = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC);
 SetTimerFunction g_setTimer;  // the real one: the test's own timers are not the meter's
 std::string g_box;
 int WINAPI RecordBox(HWND, LPCSTR text, LPCSTR, UINT) { return g_box = text, IDOK; }
-const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 bool Runs(HWND w, UINT_PTR id, UINT ms) { return TimerRuns(w, id, ms, g_setTimer); }
 bool InRunKey() {  // through functions the sweep does not watch
-    return RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Sorvane Battery Meter", RRF_RT_ANY, nullptr,
-                        nullptr, nullptr) == ERROR_SUCCESS;
-}
-void OpenMenu(HWND w) {
-    g_setTimer(nullptr, 0, 30, EndMenuNow);
-    SendMessageA(w, WM_RBUTTONUP, 0, MAKELPARAM(30, 30));
+    return RunValue() != L"";
 }
 
 struct Day {
@@ -75,7 +69,7 @@ Day Live(int refuse) {
     const std::string file = SettingsFilePath();
     WritePrivateProfileStringA("WINDOW", "POSX", "111", file.c_str());
     WritePrivateProfileStringA("WINDOW", "POSY", "222", file.c_str());
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Sorvane Battery Meter");
+    SetRunValue(nullptr);
     const int before = CountGdiObjects() + ThreadWindows();
     Refusals::calls = 0, Refusals::refuse = refuse, Refusals::liveUserObjects = 0, g_box.clear();
     g_refusal = refuse, InterlockedIncrement(&g_dayStarted);
@@ -100,7 +94,7 @@ Day Live(int refuse) {
             SendMessageA(w, WM_DISPLAYCHANGE, 32, 0);
             SendMessageA(w, WM_TIMER, TIMER_PLACE_CHECK, 0);
             t.Command(ID_START_WITH_WINDOWS);
-            OpenMenu(w);
+            OpenMenu(w, g_setTimer);
             t.Command(ID_ABOUT);
             const HWND about = TheAboutWindow().GetHwnd();
             SendMessageA(about, WM_CLOSE, 0, 0);
@@ -118,7 +112,7 @@ Day Live(int refuse) {
             SendMessageA(w, WM_TIMER, TIMER_FADE, 0);
             const int size = t.meter().GetLengths().layer;
             day.layer.assign(t.meter().GetLayerBits(), t.meter().GetLayerBits() + size * size * 4);
-            OpenMenu(w);
+            OpenMenu(w, g_setTimer);
             const FadeState& fade = t.meter().GetFade();
             const std::pair<const char*, bool> parts[] = {
                 {"About", aboutGoes && !IsWindow(about)},
@@ -229,7 +223,7 @@ TEST(Sweep, EveryRefusableCallRefusedInTurn) {
            "back, leaks, corrupted places: 0, %d, %d\n",
            int(std::size(watched)), calls, leaks, spoiled);
     Refusals::Unwatch();
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Sorvane Battery Meter");
+    SetRunValue(nullptr);
 }
 
 }  // namespace

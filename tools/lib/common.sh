@@ -204,7 +204,7 @@ sorvane_with_battery() {
 }
 
 # The meter's visible windows, one X id a line.
-sorvane_meter_windows() { xdotool search --onlyvisible --name '^SorvaneBatteryMeter$' 2>/dev/null; }
+sorvane_meter_windows() { xdotool search --onlyvisible --name "^$(sorvane_text METER_TITLE)\$" 2>/dev/null; }
 
 # The id of the meter's window once it shows, within SECONDS and while PID (when
 # given) runs; fails otherwise.
@@ -238,6 +238,9 @@ sorvane_ids() {
         [[ $name == $1 ]] && echo "$name $((value))"
     done < <(grep '^#define ' "$SORVANE_ROOT/resources/resource.h")
 }
+
+# The text of a string #define there, such as the meter's title.
+sorvane_text() { sed -n "s/^#define $1 \"\(.*\)\"\$/\1/p" "$SORVANE_ROOT/resources/resource.h"; }
 
 # The value of one of them.
 sorvane_id() {
