@@ -149,7 +149,7 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
         EXPECT_EQ(std::exchange(layer[0], 0x5A), 0) << "a new face recomposes the layer";
     }
     EXPECT_EQ(FakeShell::calls, "ATT") << "a minute less and the charge: the tip";
-    EXPECT_EQ(FakeShell::tip, "SorvaneBatteryMeter\n56 % - 2:52 left");
+    EXPECT_EQ(FakeShell::tip, METER_TITLE "\n56 % - 2:52 left");
 }
 
 // The moon on the face and on its mask is the one its geometry lights, in each way of
@@ -223,7 +223,7 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
         FakeShell::iconThere &= c.message != restart;
         SendMessageA(t.hwnd(), c.message, c.wParam, 0);
         EXPECT_EQ(FakeShell::calls, c.calls);
-        EXPECT_EQ(FakeShell::tip, "SorvaneBatteryMeter\n57 % - 2:51 left") << "each try tells all";
+        EXPECT_EQ(FakeShell::tip, METER_TITLE "\n57 % - 2:51 left") << "each try tells all";
         EXPECT_EQ(KillTimer(t.hwnd(), TIMER_TRAY_RETRY) != 0, c.timerLeft) << c.calls;
     }
 }
