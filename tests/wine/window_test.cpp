@@ -100,17 +100,26 @@ int Alpha() {
     DWORD flags = 0;
     COLORREF key = 0;
     GetLayeredWindowAttributes(About(), &key, &value, &flags);
-    EXPECT_EQ(key, RGB(255, 0, 255));
-    EXPECT_EQ(flags, DWORD(LWA_COLORKEY | LWA_ALPHA));
+    EXPECT_EQ(std::make_pair(key, flags),
+              std::make_pair(RGB(255, 0, 255), DWORD(LWA_COLORKEY | LWA_ALPHA)));
     return value;
 }
 
-TEST(About, OpensOnceAndFadesInAndOutEvenWhenClosedEarly) {
-    const auto tick = [](WPARAM id) { SendMessageA(About(), WM_TIMER, id, 0); };
+struct AboutTest : testing::Test {
     const HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                        GetModuleHandleA(nullptr), nullptr);
-    const Lengths atDesign = LengthsAt(96);
-    OpenAboutWindow(owner, atDesign);
+    ~AboutTest() {
+        DestroyWindow(owner);
+        MSG msg;
+        EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+            << "About never quits";
+    }
+};
+
+// Seen at once though faint, without taking the keyboard; it reaches 210 and stays the one
+// About, and a click fades it out until it is gone.
+TEST_F(AboutTest, OpensOnceFadesInAndAClickFadesItOut) {
+    OpenAboutWindow(owner, LengthsAt(96));
     const HWND first = About();
     ASSERT_TRUE(first && IsWindowVisible(first));
     EXPECT_EQ(GetWindow(first, GW_OWNER), owner);
@@ -118,31 +127,19 @@ TEST(About, OpensOnceAndFadesInAndOutEvenWhenClosedEarly) {
               MA_NOACTIVATE);
     EXPECT_EQ(GetPixel(TheAboutWindow().GetBackDC(), 0, 0), RGB(255, 0, 255)) << "the picture";
     EXPECT_EQ(Alpha(), 30);
-    int ticks = 0;
-    for (; Alpha() < 210 && ticks < 20; ++ticks) {
-        tick(TIMER_ABOUT_FADE_IN);
-        OpenAboutWindow(owner, atDesign);
-        EXPECT_EQ(About(), first) << "a second About does nothing";
-    }
-    EXPECT_EQ(ticks, 9);
-    tick(TIMER_ABOUT_FADE_IN);
-    EXPECT_EQ(Alpha(), 210);
-    SendMessageA(About(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    MSG msg;
-    ASSERT_TRUE(PeekMessageA(&msg, About(), WM_CLOSE, WM_CLOSE, PM_REMOVE)) << "a click closes";
-    DispatchMessageA(&msg);
-    EXPECT_TRUE(IsWindow(first)) << "by fading out";
-    int last = -1;
-    for (ticks = 0; About() && ticks < 20; ++ticks) {
-        last = Alpha();
-        tick(TIMER_ABOUT_FADE_OUT);
-    }
-    EXPECT_EQ(ticks, 11);
-    EXPECT_EQ(last, 10) << "the tick that applies 0 destroys the window";
+    EXPECT_TRUE(PumpUntil([] { return Alpha() == 210; }, 3000));
+    OpenAboutWindow(owner, LengthsAt(96));
+    EXPECT_EQ(About(), first) << "a second About does nothing";
+    PostMessageA(About(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    EXPECT_TRUE(PumpUntil([] { return Alpha() < 210; }, 3000) && IsWindow(first)) << "it fades";
+    EXPECT_TRUE(PumpUntil([] { return About() == nullptr; }, 3000)) << "until it is gone";
+}
 
-    // Again at 150 %: as big to the eye, centred and lifted alike, its key whole.
+// At 150 %: as big to the eye, centred and lifted alike, its key whole; closed while it
+// still fades in, it goes all the same.
+TEST_F(AboutTest, At150ItKeepsItsKeyAndAnEarlyCloseEndsIt) {
     OpenAboutWindow(owner, LengthsAt(144));
-    ASSERT_TRUE(IsWindow(About())) << "it opens again";
+    ASSERT_TRUE(IsWindow(About()));
     const RECT r = WindowRectOf(About());
     EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right - r.left, r.bottom - r.top}),
               std::vector<LONG>({512 - 403, 384 - 72 - 75, 806, 144}));
@@ -157,14 +154,10 @@ TEST(About, OpensOnceAndFadesInAndOutEvenWhenClosedEarly) {
     }
     EXPECT_GT(key, 806 * 144 / 2);
     EXPECT_LT(key, 806 * 144 - 3000) << "and the picture";
-    tick(TIMER_ABOUT_FADE_IN);
-    tick(TIMER_ABOUT_FADE_IN);
     SendMessageA(About(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(IsWindow(About())) << "a close only starts the fade-out";
     EXPECT_TRUE(PumpUntil([] { return About() == nullptr; }, 3000))
         << "a fade-in left running would undo every step";
-    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
-    DestroyWindow(owner);
 }
 
 }  // namespace
