@@ -1,5 +1,6 @@
 #include "imaging/dibimage.h"
 
+#include "framework/scoped_gdi.h"
 #include "imaging/dib_layout.h"
 
 namespace {
@@ -61,23 +62,19 @@ int CDibImage::CreateDib(int width, int height, int bitsPerPixel) {
 }
 
 int CDibImage::LoadBitmapResource(HINSTANCE instance, int resourceId) {
-    HBITMAP loaded = LoadBitmapA(instance, MAKEINTRESOURCEA(resourceId & 0xFFFF));
+    const GdiObject<HBITMAP> loaded(LoadBitmapA(instance, MAKEINTRESOURCEA(resourceId & 0xFFFF)));
     if (!loaded) {
         return 0;
     }
     BITMAP info;
     if (!GetObjectA(loaded, sizeof(info), &info) ||
         !CreateDib(info.bmWidth, info.bmHeight, kSupportedDepth)) {
-        DeleteObject(loaded);
         m_status = kNoMemory;
         return 0;
     }
-    HDC source = CreateCompatibleDC(m_memDC);
-    HGDIOBJ previous = SelectObject(source, loaded);
+    const MemoryDC source(CreateCompatibleDC(m_memDC));
+    const Selection picture(source, loaded);
     BitBlt(m_memDC, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
-    SelectObject(source, previous);
-    DeleteDC(source);
-    DeleteObject(loaded);
     return 1;
 }
 
