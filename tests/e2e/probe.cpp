@@ -1,10 +1,9 @@
-// What the end-to-end checks cannot see from X: the program's windows as Windows
-// knows them. Commands: start EXE, end MSG WPARAM LPARAM (its exit code), decoy,
-// rect|own-rect [meter|about|menu|decoy|cover] (own-rect: as the window's own program
-// sees it), post WINDOW MSG WPARAM LPARAM, active, mode WIDTH HEIGHT (the display's),
-// cover [X] [caption] (a full-screen window over the monitor at X, or a maximized one with
-// a caption, until closed), mutex SECONDS (the meter's, held). Its manifest makes it
-// per-monitor v2 aware, so that it reads real pixels.
+// What the end-to-end checks cannot see from X: the program's windows as Windows knows them.
+// Commands: start EXE, end MSG WPARAM LPARAM (its exit code), decoy, rect|own-rect
+// [meter|about|menu|decoy|cover] (own-rect: as the window's own program sees it), post WINDOW MSG
+// WPARAM LPARAM, active, mode WIDTH HEIGHT (the display's), cover [X] [caption] (a full-screen
+// window over the monitor at X, or a maximized one with a caption, until closed), mutex SECONDS
+// (the meter's, held). Its manifest makes it per-monitor v2 aware, so that it reads real pixels.
 #include <windows.h>
 
 #include <stdio.h>
@@ -23,37 +22,6 @@ HWND Find(const char* which) {
     return !strcmp(which, "about")  ? FindWindowA(ABOUT_CLASS_NAME, nullptr)
            : !strcmp(which, "menu") ? FindWindowA("#32768", nullptr)
                                     : FindWindowA(METER_CLASS_NAME, title);
-}
-
-// Watches for the window from before it exists, and looks at it once it is made: a message
-// sent to it is answered as soon as its set-up is over, before the first timer.
-int Start(char* exe) {
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(exe, exe, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        return puts("cannot start"), 1;
-    }
-    HWND w = nullptr;
-    for (int ms = 0; !(w = Find("meter")) && ms < 30000; ++ms) {
-        Sleep(1);
-    }
-    SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_BLOCK, 10000, nullptr);
-    puts(!w ? "none" : IsWindowVisible(w) ? "shown" : "hidden");
-    return !w || WaitForInputIdle(pi.hProcess, 10000) != 0;
-}
-
-int End(UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD pid = 0, code = STILL_ACTIVE;
-    GetWindowThreadProcessId(Find("meter"), &pid);
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
-    if (!process || !PostMessageA(Find("meter"), message, wParam, lParam)) {
-        return puts("no program"), 1;
-    }
-    WaitForSingleObject(process, 10000);
-    GetExitCodeProcess(process, &code);
-    printf("%lu\n", code);
-    return code == STILL_ACTIVE;
 }
 
 // In front until it is closed: the decoy, so that a start that takes the foreground shows,
@@ -75,13 +43,6 @@ int Foreground(const char* title, DWORD style, RECT r, int show) {
     return 0;
 }
 
-int Cover(int x, bool caption) {
-    MONITORINFO m = {sizeof(m), {}, {}, 0};
-    GetMonitorInfoA(MonitorFromPoint(POINT{x, 10}, MONITOR_DEFAULTTOPRIMARY), &m);
-    return caption ? Foreground("SorvaneCover", WS_OVERLAPPEDWINDOW, m.rcWork, SW_MAXIMIZE)
-                   : Foreground("SorvaneCover", WS_POPUP, m.rcMonitor, SW_SHOW);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -92,34 +53,56 @@ int main(int argc, char** argv) {
     RECT r;
     char title[64] = "";
     if (is("start")) {
-        return Start(arg);
+        // Watches for the window from before it exists, and looks at it once it is made: a
+        // message sent to it is answered as soon as its set-up is over, before the first timer.
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessA(arg, arg, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            return puts("cannot start"), 1;
+        }
+        for (int ms = 0; !(w = Find("meter")) && ms < 30000; ++ms) {
+            Sleep(1);
+        }
+        SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_BLOCK, 10000, nullptr);
+        puts(!w ? "none" : IsWindowVisible(w) ? "shown" : "hidden");
+        return !w || WaitForInputIdle(pi.hProcess, 10000) != 0;
     } else if (is("end")) {
-        return End(number(2), number(3), number(4));
+        DWORD pid = 0, code = STILL_ACTIVE;
+        GetWindowThreadProcessId(Find("meter"), &pid);
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+        if (!process || !PostMessageA(Find("meter"), number(2), number(3), number(4))) {
+            return puts("no program"), 1;
+        }
+        WaitForSingleObject(process, 10000);
+        GetExitCodeProcess(process, &code);
+        printf("%lu\n", code);
+        return code == STILL_ACTIVE;
     } else if (is("decoy")) {
         return Foreground("SorvaneDecoy", WS_OVERLAPPEDWINDOW, RECT{100, 100, 400, 300}, SW_SHOW);
     } else if (is("cover")) {
-        return Cover(number(2), argc > 3 && !strcmp(argv[3], "caption"));
+        MONITORINFO m = {sizeof(m), {}, {}, 0};
+        GetMonitorInfoA(MonitorFromPoint(POINT{LONG(number(2)), 10}, MONITOR_DEFAULTTOPRIMARY), &m);
+        return argc > 3 && !strcmp(argv[3], "caption")
+                   ? Foreground("SorvaneCover", WS_OVERLAPPEDWINDOW, m.rcWork, SW_MAXIMIZE)
+                   : Foreground("SorvaneCover", WS_POPUP, m.rcMonitor, SW_SHOW);
     } else if (is("mutex")) {  // as a meter still starting holds it
         CreateMutexA(nullptr, FALSE, "Local\\" METER_CLASS_NAME);
         Sleep(number(2) * 1000);
-
     } else if (is("post")) {
         return !PostMessageA(w, number(3), number(4), number(5));
-    } else if (is("rect") || is("own-rect")) {
-        if (is("own-rect")) {  // scaled, where the program declares no DPI awareness
-            SetThreadDpiAwarenessContext(GetWindowDpiAwarenessContext(w));
-        }
+    } else if (is("rect") || is("own-rect")) {  // own-rect: scaled where the program is unaware
+        SetThreadDpiAwarenessContext(is("rect") ? DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+                                                : GetWindowDpiAwarenessContext(w));
         if (!GetWindowRect(w, &r)) {
             return puts("none"), 1;
         }
         printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right, r.bottom, IsWindowVisible(w));
     } else if (is("mode")) {
         DEVMODEA mode = {};
-        mode.dmSize = sizeof(mode);
-        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        mode.dmSize = sizeof(mode), mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
         mode.dmPelsWidth = number(2), mode.dmPelsHeight = number(3);
-        return ChangeDisplaySettingsExA(nullptr, &mode, nullptr, 0, nullptr) !=
-               DISP_CHANGE_SUCCESSFUL;
+        return ChangeDisplaySettingsA(&mode, 0) != DISP_CHANGE_SUCCESSFUL;
     } else if (is("active")) {
         GetWindowTextA(GetForegroundWindow(), title, sizeof(title));
         puts(title);
