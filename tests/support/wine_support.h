@@ -27,10 +27,13 @@ struct FakePower {
     }
 };
 
-// Dispatches messages until done() or the bound; true when done() held.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+// Dispatches messages, each seen first, until done() or the bound; true when done() held.
+inline bool PumpUntil(
+    const std::function<bool()>& done, DWORD ms,
+    const std::function<void(const MSG&)>& seen = [](const MSG&) {}) {
     for (const DWORD start = GetTickCount(); !done(); Sleep(5)) {
         for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
+            seen(msg);
             if (msg.message != WM_QUIT) {  // left by a destroyed window
                 DispatchMessageA(&msg);
             }
@@ -44,18 +47,12 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
 inline void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
-// Dispatches until the window's timer has ticked, or the bound; true when it ticked.
+// Until the window's timer has ticked, or the bound; true when it ticked.
 inline bool PumpUntilTick(HWND w, UINT_PTR id, DWORD ms) {
     bool ticked = false;
-    for (const DWORD start = GetTickCount(); !ticked && GetTickCount() - start < ms; Sleep(5)) {
-        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
-            ticked |= msg.hwnd == w && msg.message == WM_TIMER && msg.wParam == id;
-            if (msg.message != WM_QUIT) {
-                DispatchMessageA(&msg);
-            }
-        }
-    }
-    return ticked;
+    return PumpUntil(
+        [&] { return ticked; }, ms,
+        [&](const MSG& m) { ticked |= m.hwnd == w && m.message == WM_TIMER && m.wParam == id; });
 }
 
 // A popup menu runs a loop of its own: this timer ends it, counting the menus it saw open
@@ -73,29 +70,9 @@ inline void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 // The meter's menu, open until EndMenuNow ends it.
-inline void OpenMenu(HWND w,
-                     UINT_PTR(WINAPI* setTimer)(HWND, UINT_PTR, UINT, TIMERPROC) = SetTimer) {
+inline void OpenMenu(HWND w, UINT_PTR(WINAPI* setTimer)(HWND, UINT_PTR, UINT, TIMERPROC)) {
     setTimer(nullptr, 0, 30, EndMenuNow);
     SendMessageA(w, WM_RBUTTONUP, 0, MAKELPARAM(30, 30));
-}
-
-// The user's Run value of the meter, "" when there is none; and a new one, or none. Through
-// functions the refusal sweep does not watch.
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kRunEntry[] = L"Sorvane Battery Meter";
-inline std::wstring RunValue() {
-    wchar_t value[MAX_PATH + 3] = L"";
-    DWORD size = sizeof(value);
-    RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunEntry, RRF_RT_REG_SZ, nullptr, value, &size);
-    return value;
-}
-inline void SetRunValue(const wchar_t* value) {
-    if (!value) {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunEntry);
-    } else {
-        RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunEntry, REG_SZ, value,
-                        DWORD((wcslen(value) + 1) * sizeof(wchar_t)));
-    }
 }
 
 // An icon's colour pixels, as many as it has.
@@ -160,9 +137,7 @@ struct FakeSystem {
     static inline bool windows7 = false;  // none of them there
     static inline int taskbarDpi = 0;     // the taskbar's scale, where a test sets one
     static UINT WINAPI DpiForWindow(HWND w) {
-        char name[16] = "";
-        GetClassNameA(w, name, sizeof(name));
-        return strcmp(name, "Shell_TrayWnd") == 0 ? taskbarDpi : 0;
+        return w && w == FindWindowA("Shell_TrayWnd", nullptr) ? taskbarDpi : 0;
     }
     static NewerApi Api() {
         NewerApi api = LookUpNewerApi();
@@ -238,8 +213,7 @@ inline bool TimerRuns(HWND w, UINT_PTR id, UINT ms,
 
 inline RECT WindowRectOf(HWND hwnd) {
     RECT r = {};
-    GetWindowRect(hwnd, &r);
-    return r;
+    return GetWindowRect(hwnd, &r), r;
 }
 
 inline std::string SettingsFilePath() {
