@@ -27,12 +27,6 @@ template <typename Lit> LitShare MeasureLight(int size, int rows, Lit lit) {
     return LitShare{count / disc, count ? sx / count / r : 0, count ? sy / count / r : 0};
 }
 
-inline bool InBox(double x, double y, int left, int top, int right, int bottom) {
-    const double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
-    const double dx = (x - left - rx) / rx, dy = (y - top - ry) / ry;
-    return dx * dx + dy * dy <= 1;
-}
-
 inline bool PlanLights(const MoonPlan& p, int x, int y) {
     const double px = x + 0.5, py = y + 0.5;
     bool inPolygon = false;  // crossings of a ray to the right
@@ -41,7 +35,9 @@ inline bool PlanLights(const MoonPlan& p, int x, int y) {
         inPolygon ^= (a.y > py) != (b.y > py) &&
                      px < a.x + (py - a.y) * double(b.x - a.x) / double(b.y - a.y);
     }
-    const bool inShape = InBox(px, py, p.left, p.top, p.right, p.bottom);
+    const double rx = (p.right - p.left) / 2.0, ry = (p.bottom - p.top) / 2.0;
+    const double dx = (px - p.left - rx) / rx, dy = (py - p.top - ry) / ry;
+    const bool inShape = dx * dx + dy * dy <= 1;  // in the box's ellipse
     return p.way == MoonWay::kStraight  ? !inPolygon
            : p.way == MoonWay::kGibbous ? inShape
                                         : p.way == MoonWay::kCrescent && !inShape;
