@@ -35,7 +35,7 @@ bool LayerIsTheReduction(CMainWin& m, int layer) {
     return memcmp(want.data(), m.GetLayerBits(), want.size()) == 0;
 }
 
-TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceWithItsFaceAndObeysItsCommands) {
+TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceAboveLaterWindowsAndObeysItsCommands) {
     DeleteFileA(SettingsFilePath().c_str());
     RECT screen, work;  // taskbars at the top and on the right
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0);
