@@ -406,16 +406,11 @@ void PollTicks(CMainWin& m, const Counts& n, Summary& summary) {
     for (int on = 0; on < 2; ++on) {
         Display(m.GetHwnd(), on);
         DrainMessages();
-        const double end = Seconds() + n.screenSeconds;
-        while (Seconds() < end) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                ticks[on] +=
-                    msg.message == WM_TIMER && msg.hwnd == m.GetHwnd() && msg.wParam == TIMER_POLL;
-                DispatchMessageA(&msg);
-            }
-            Sleep(10);
-        }
+        PumpUntil([] { return false; }, n.screenSeconds * 1000,
+                  [&](const MSG& msg) {
+                      ticks[on] += msg.message == WM_TIMER && msg.hwnd == m.GetHwnd() &&
+                                   msg.wParam == TIMER_POLL;
+                  });
     }
     summary.Add("poll ticks in %d s: screen off %d (goal 0), on %d (goal %d)", n.screenSeconds,
                 ticks[0], ticks[1], n.screenSeconds * 1000 / static_cast<int>(kPollPeriodMs));

@@ -28,11 +28,12 @@ int WINAPI RecordBox(HWND, LPCSTR text, LPCSTR, UINT) { return g_box = text, IDO
 bool Runs(HWND w, UINT_PTR id, UINT ms) { return TimerRuns(w, id, ms, g_setTimer); }
 // The meter's Run value, through functions the sweep does not watch.
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kRunEntry[] = L"Sorvane Battery Meter";
 bool InRunKey() {
-    return RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Sorvane Battery Meter", RRF_RT_ANY, nullptr,
-                        nullptr, nullptr) == ERROR_SUCCESS;
+    return RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunEntry, RRF_RT_ANY, nullptr, nullptr,
+                        nullptr) == ERROR_SUCCESS;
 }
-void LeaveRunKey() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Sorvane Battery Meter"); }
+void LeaveRunKey() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunEntry); }
 
 struct Day {
     bool window = false, closedItself = false;
