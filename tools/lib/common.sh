@@ -99,9 +99,27 @@ sorvane_build_or_exit() { # preset, targets...
         { echo "tools/${0##*/}: the $1 build failed (see $SORVANE_BUILD/logs/build-$1.log)" >&2; exit 1; }
 }
 
+# Wine's loader is a 32-bit program. Where this kernel runs none (it lacks IA32 emulation,
+# as on some virtual machines), Debian 13's static qemu-i386 from the Wine 10 chroot runs
+# them: registered with binfmt_misc for the whole machine and opened at once ("F"), so that
+# it serves inside chroots and namespaces too. Says why when it cannot.
+sorvane_i386() {
+    local misc=/proc/sys/fs/binfmt_misc root
+    /lib/ld-linux.so.2 --version >/dev/null 2>&1 && return 0
+    [ "$(id -u)" -eq 0 ] || { echo "this kernel runs no 32-bit program, and only root can lend it qemu"; return 1; }
+    root="$(wine10_root)" || return 1
+    [ -e $misc/register ] || mount -t binfmt_misc binfmt_misc $misc || return 1
+    [ -e $misc/sorvane-i386 ] || echo ":sorvane-i386:M::$SORVANE_ELF32:$SORVANE_ELF32_MASK:$root/usr/bin/qemu-i386:F" >$misc/register
+    /lib/ld-linux.so.2 --version >/dev/null 2>&1 || { echo "no 32-bit program runs, even through qemu-i386"; return 1; }
+}
+# An i386 executable or shared object, as binfmt_misc matches it.
+SORVANE_ELF32='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+SORVANE_ELF32_MASK='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+
 # A fresh Wine prefix inside the build tree. No window manager runs on Xvfb, so
 # Wine is told not to wait for one whenever a window is shown or hidden.
 sorvane_wine_env() {
+    sorvane_i386 >&2
     export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$SORVANE_BUILD/wine/prefix}"
     export WINEDEBUG="${WINEDEBUG:--all}"
     export WINEDLLOVERRIDES="$SORVANE_WINE_OVERRIDES"
@@ -249,3 +267,5 @@ sorvane_id() {
     [ -n "$line" ] || { echo "no $1 in resources/resource.h" >&2; return 1; }
     echo "${line#* }"
 }
+
+. "$SORVANE_ROOT/tools/lib/wine10.sh"

@@ -1,13 +1,14 @@
 # shellcheck shell=bash
 # Wine 10 in a Debian 13 chroot: it keeps Windows 10's DPI rules, where Wine 8 makes
 # every program per-monitor aware; a program that declares no awareness is stretched.
-# Built on first use and cached by a hash of its recipe. Source after common.sh.
+# Built on first use and cached by a hash of its recipe. Its static qemu-i386 runs 32-bit
+# programs where the kernel cannot. common.sh sources this.
 
 WINE10_SUITE=trixie
 WINE10_MIRROR=http://deb.debian.org/debian
 # --no-install-recommends leaves out the i386 X libraries Wine loads at run time.
 WINE10_PACKAGES=(wine wine64 wine32:i386 libxrandr2:i386 libxinerama1:i386 libxrender1:i386
-    xvfb xauth xdotool x11-apps fonts-liberation2)
+    xvfb xauth xdotool x11-apps fonts-liberation2 qemu-user)
 WINE10_CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/sorvane-wine10"
 
 # Runs a command chrooted into ROOT with /proc, /sys, /dev, /tmp, this checkout and its
