@@ -24,7 +24,7 @@ void TrayIcon::Attach(HWND window, const NewerApi& api) {
 }
 
 void TrayIcon::Add() {
-    m_shown = m_version4 = false;
+    m_shellHasIcon = m_version4 = false;
     if (Notify(NIM_ADD)) {
         Taken();  // the shell may restart while the retries run
     } else {
@@ -48,7 +48,7 @@ void TrayIcon::OnRetryTimer() {
 
 // Each new icon is asked for the version again: the shell keeps it only for that icon.
 void TrayIcon::Taken() {
-    m_shown = true;
+    m_shellHasIcon = true;
     EndRetries();
     NOTIFYICONDATAA data = Record(0);
     data.uVersion = NOTIFYICON_VERSION_4;
@@ -62,7 +62,7 @@ void TrayIcon::EndRetries() {
 
 void TrayIcon::Remove() {
     EndRetries();
-    m_shown = m_version4 = false;
+    m_shellHasIcon = m_version4 = false;
     NOTIFYICONDATAA data = Record(0);
     m_notify(NIM_DELETE, &data);
 }
@@ -80,13 +80,13 @@ void TrayIcon::SetStatus(const char* status) {
     }
     memcpy(m_tip, tip, sizeof(tip));
     // An icon not there yet gets the tip when it is added.
-    if (m_shown) {
+    if (m_shellHasIcon) {
         Notify(NIM_MODIFY, kTip);
     }
 }
 
 void TrayIcon::Refresh() {
-    if (m_shown) {
+    if (m_shellHasIcon) {
         Notify(NIM_MODIFY, NIF_ICON);
     }
 }

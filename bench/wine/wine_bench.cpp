@@ -24,7 +24,7 @@
 #include "meter/face_layout.h"
 #include "meter/moon_geometry.h"
 #include "meter/power_sample.h"
-#include "tests/support/import_slots.h"
+#include "tests/support/refusals.h"
 #include "tests/support/wine_support.h"
 
 namespace {
@@ -419,11 +419,10 @@ int FrontApplication(bool full) {
     return WaitForSingleObject(go, 30000) != WAIT_OBJECT_0;  // until the meter has had them
 }
 
-// The meter's event callbacks, counted on their way, and its looks down the z-order.
+// The meter's window event callbacks, counted on their way.
 WINEVENTPROC g_meterCallback = nullptr;
 decltype(&SetWinEventHook) g_setHook = nullptr;
-decltype(&GetTopWindow) g_topWindow = nullptr;
-int g_callbacks = 0, g_walks = 0;
+int g_callbacks = 0;
 void CALLBACK CountedCallback(HWINEVENTHOOK h, DWORD e, HWND w, LONG o, LONG c, DWORD t, DWORD ms) {
     ++g_callbacks, g_meterCallback(h, e, w, o, c, t, ms);
 }
@@ -432,23 +431,18 @@ HWINEVENTHOOK WINAPI HookCounted(DWORD first, DWORD last, HMODULE m, WINEVENTPRO
     g_meterCallback = callback;
     return g_setHook(first, last, m, CountedCallback, process, thread, flags);
 }
-HWND WINAPI CountedTopWindow(HWND parent) { return ++g_walks, g_topWindow(parent); }
 
 // What the front application's caret costs the meter, in its window event callbacks and its
-// full-screen checks: nothing while the application leaves the meter shown; while it covers
-// the meter, whose move must bring the meter back at once, a callback each, and no check.
+// full-screen checks (each starts at GetTopWindow): nothing while the application leaves the
+// meter shown; while it covers the meter, whose going must bring the meter back at once, a
+// callback each, and no check.
 void CaretMoves(Summary& summary) {
     printf("\n== %d caret moves of the front application\n", kCaretMoves);
-    const std::pair<const char*, ULONG_PTR> fakes[] = {
-        {"SetWinEventHook", ULONG_PTR(HookCounted)}, {"GetTopWindow", ULONG_PTR(CountedTopWindow)}};
-    std::vector<std::pair<ULONG_PTR*, ULONG_PTR>> patched;
-    for (const auto& f : fakes) {
-        ULONG_PTR* slot = FindImportSlot("user32.dll", f.first);
-        patched.emplace_back(slot, *slot);
-        PatchSlot(slot, f.second);
-    }
-    g_setHook = reinterpret_cast<decltype(g_setHook)>(patched[0].second);
-    g_topWindow = reinterpret_cast<decltype(g_topWindow)>(patched[1].second);
+    ULONG_PTR* slot = FindImportSlot("user32.dll", "SetWinEventHook");
+    Refusals::patched.emplace_back(slot, *slot);
+    g_setHook = reinterpret_cast<decltype(g_setHook)>(*slot);
+    PatchSlot(slot, ULONG_PTR(HookCounted));
+    Watch<0, decltype(&GetTopWindow)>::Install("user32.dll", "GetTopWindow", 0);
     char exe[MAX_PATH], line[MAX_PATH + 16];
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
     int counts[2][2] = {};
@@ -464,17 +458,15 @@ void CaretMoves(Summary& summary) {
         CreateProcessA(exe, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
         // In front, and the meter stepped aside from the full-screen one.
         PumpUntil([&] { return full && !IsWindowVisible(t.hwnd()); }, 3000);
-        g_callbacks = g_walks = 0;
+        g_callbacks = Refusals::calls = 0;
         SetEvent(go);
         PumpFor(1000);
-        counts[full][0] = g_callbacks, counts[full][1] = g_walks;
+        counts[full][0] = g_callbacks, counts[full][1] = Refusals::calls;
         SetEvent(go);
         WaitForSingleObject(pi.hProcess, 5000);
         CloseHandle(pi.hProcess), CloseHandle(pi.hThread), CloseHandle(go);
     }
-    for (const auto& p : patched) {
-        PatchSlot(p.first, p.second);
-    }
+    Refusals::Unwatch();
     summary.Add("%d caret moves of the front application: %d callbacks, %d full-screen checks "
                 "(goal 0, 0); of one full screen over the meter, whose moves are heard: %d, %d "
                 "(goal: at most %d, 0)",
