@@ -13,7 +13,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Two starts at the same instant would both find no window: the first to name the
     // mutex is the meter. The process holds it while it runs.
     CreateMutexA(nullptr, FALSE, "Local\\" METER_CLASS_NAME);
-    const bool another = GetLastError() == ERROR_ALREADY_EXISTS;
+    // An elevated copy's mutex refuses a plain start its handle: another copy all the same.
+    const DWORD error = GetLastError();
+    const bool another = error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
     // Another copy runs: it keeps the meter, and shows it, since starting the program
     // again is what a user does who cannot find it (a tray icon in the overflow).
     if (HWND running = FindWindowA(METER_CLASS_NAME, METER_TITLE)) {
@@ -25,7 +27,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     HWND active = GetActiveWindow();
     g_mainWin.Register(instance, METER_CLASS_NAME, nullptr, nullptr);
-    g_mainWin.Create(instance, GetDesktopWindow(), METER_TITLE, kMeterStyle, 0);
+    g_mainWin.Create(instance, GetDesktopWindow(), METER_TITLE, kMeterStyle,
+                     CMainWin::kExStyleAtCreation);
     // Without a window no WM_QUIT could ever end the loop.
     if (!g_mainWin.GetHwnd()) {
         return 0;

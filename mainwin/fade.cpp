@@ -3,10 +3,9 @@
 #include "resources/resource.h"
 
 int CMainWin::FadeTo(int show, int step) {
-    // A hidden meter comes back where it can be seen, whatever left its place on no
-    // monitor.
+    // A hidden meter comes back where it belongs, whatever the monitors did meanwhile.
     if (show && !IsWindowVisible(m_hwnd)) {
-        KeepOnAMonitor();
+        GoTo(m_place.Where(PrimaryLengths()));
     }
     // A refused timer leaves the fade waiting for the next poll to start it.
     if (RequestFade(m_fade, show, step) && !StartTimer(TIMER_FADE, kFadePeriodMs)) {

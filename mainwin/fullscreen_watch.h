@@ -1,14 +1,19 @@
-// Whether a full-screen window covers the meter's monitor: the foreground window, when it
-// is neither the desktop nor the shell's, covering the monitor's whole rectangle without a
-// caption (a maximized window keeps its caption, and the taskbar still shows), or Windows
-// saying that a presentation or a full-screen Direct3D program runs. Windows tells of each
-// new foreground window, and of each move, hide and end of the one in front, as WinEvents;
-// the watch then posts WM_FULLSCREEN to the meter when the answer changed. It owns its two
-// event hooks. No timer: while nothing changes it costs nothing.
+// Whether a full-screen window covers the meter: the window the meter is drawn over (down
+// the z-order from the top, the first that is seen and holds the meter's centre, gadgets,
+// the meter's own windows and the shell's surfaces passed over; mainwin/cover_rule.h) has
+// no caption and covers the meter's monitor, or Windows says that an exclusive Direct3D
+// program runs in front on that monitor. A maximized window keeps its caption, and the
+// taskbar shows. The watch hears of a new foreground window, a minimize and the end of a
+// move or size anywhere, and while a window covers the meter, of that window going, hiding
+// or moving, as WinEvents; it then asks its owner to look again. Where none come, the poll
+// looks. It owns its event hooks.
 #ifndef SORVANE_FULLSCREEN_WATCH_H
 #define SORVANE_FULLSCREEN_WATCH_H
 
 #include <windows.h>
+
+#include "framework/newer_api.h"
+#include "mainwin/cover_rule.h"
 
 class FullScreenWatch {
 public:
@@ -17,27 +22,30 @@ public:
     FullScreenWatch(const FullScreenWatch&) = delete;
     FullScreenWatch& operator=(const FullScreenWatch&) = delete;
 
-    // Starts watching for meter; Covered() tells at once, without a message.
-    void Start(HWND meter);
+    // Watches for meter, which gets WM_FULLSCREEN when it should look again.
+    void Start(HWND meter, const NewerApi& api);
     void Stop();
-    // Looks again: the meter may be on another monitor now.
-    void Check();
-    bool Covered() const { return m_covered; }
-    // The test itself, apart from the events.
-    bool FullScreenNow() const;
+    // Whether a full-screen window covers the meter now.
+    bool Check();
 
 private:
     static void CALLBACK OnEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object,
                                  LONG child, DWORD thread, DWORD time);
-    void Follow(HWND front);
+    HWND CoveringWindow() const;
+    WindowFacts FactsOf(HWND window, char* name, int size) const;
+    bool Own(HWND window) const;
+    void AskTheShell();
+    void Follow(HWND covering);
 
-    using NotificationState = HRESULT(WINAPI*)(int*);
     HWND m_meter = nullptr;
-    HWND m_front = nullptr;  // the foreground window whose moves are watched
-    HWINEVENTHOOK m_foregroundHook = nullptr;
-    HWINEVENTHOOK m_frontHook = nullptr;
-    NotificationState m_notificationState = nullptr;  // Vista and later
-    bool m_covered = false;
+    DWORD m_thread = 0;  // the meter's, whose windows are its own
+    NewerApi m_api = {};
+    HWINEVENTHOOK m_anywhere[3] = {};
+    HWINEVENTHOOK m_covering[2] = {};  // the covering window's process's
+    HWND m_coveringWindow = nullptr;
+    HWND m_askedAbout = nullptr;  // the foreground window the shell was last asked about
+    int m_shellState = 0;         // its answer then
+    bool m_lookPending = false;   // WM_FULLSCREEN waits in the queue
 };
 
 #endif

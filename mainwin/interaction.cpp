@@ -26,7 +26,7 @@ void CMainWin::OnCommand(WPARAM wParam) {
         // A reset picked from the tray while the meter is hidden would otherwise show
         // nothing.
         ResetPosition();
-        m_fullScreen.Check();
+        LookForCover();
         FadeAs(m_visibility.Show(true), kFadeStepSlow);
         break;
     case ID_HIDE:
@@ -41,10 +41,8 @@ void CMainWin::OnCommand(WPARAM wParam) {
 }
 
 void CMainWin::ResetPosition() {
-    RECT r;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-    PlaceAt(DefaultPosition(WorkArea{r.left, r.top, r.right, r.bottom}, PrimaryLengths()));
-    SavePosition();
+    PlaceAt(DefaultPosition(ListMonitors().primary, PrimaryLengths()));
+    KeepPlace();
 }
 
 // Fails while another desktop has the input (the lock screen, a UAC prompt): the
@@ -99,9 +97,8 @@ void CMainWin::OnLButtonDown(LPARAM lParam) {
 void CMainWin::OnLButtonUp() {
     if (EndDrag(m_pointer)) {
         ReleaseCapture();
-        // Kept at once: a battery that dies, a crash or a forced end would lose it.
-        SavePosition();
-        m_fullScreen.Check();  // perhaps on another monitor now
+        KeepPlace();
+        LookForCover();  // perhaps on another monitor now
     }
 }
 
@@ -110,27 +107,33 @@ void CMainWin::OnRButtonUp(LPARAM lParam) {
     FadeAs(m_visibility.Show(true), kFadeStepSlow);
     POINT p = PointFromLParam(lParam);
     ClientToScreen(m_hwnd, &p);
-    ShowPopupMenu(p.x, p.y);
+    ShowPopupMenu(p.x, p.y, false);
 }
 
-bool CMainWin::OnTrayNotify(LPARAM lParam) {
-    switch (lParam) {
+// The icon's fourth version tells the event in lParam's low word and, of the mouse and the
+// keyboard, the point at the icon in wParam; the first tells the event alone.
+bool CMainWin::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
+    POINT p;
+    switch (LOWORD(lParam)) {
     case WM_LBUTTONDOWN:
+    case NIN_SELECT:  // a click's release, or Enter on the icon chosen with the mouse
+    case NIN_KEYSELECT:
         FadeAs(m_visibility.Show(true), kFadeStepSlow);
         return true;
-    case WM_RBUTTONDOWN: {
-        POINT p;
-        if (m_readCursor(&p)) {  // no menu at an unknown place
-            ShowPopupMenu(p.x, p.y);
+    case WM_RBUTTONDOWN:                               // the first version's request for the menu
+        if (!m_tray.Version4() && m_readCursor(&p)) {  // no menu at an unknown place
+            ShowPopupMenu(p.x, p.y, true);
         }
         return true;
-    }
+    case WM_CONTEXTMENU:  // the fourth's: the right button's release, Shift+F10, the menu key
+        ShowPopupMenu(SignedLow16(wParam), SignedHigh16(wParam), true);
+        return true;
     default:
         return false;
     }
 }
 
-void CMainWin::ShowPopupMenu(int x, int y) {
+void CMainWin::ShowPopupMenu(int x, int y, bool fromTray) {
     HMENU menu = LoadMenuA(GetInstance(), MAKEINTRESOURCEA(IDR_POPUP));
     if (!menu) {
         return;
@@ -142,9 +145,22 @@ void CMainWin::ShowPopupMenu(int x, int y) {
     const HMENU popup = GetSubMenu(menu, 0);
     CheckMenuItem(popup, ID_START_WITH_WINDOWS,
                   MF_BYCOMMAND | (m_startup.IsOn() ? MF_CHECKED : MF_UNCHECKED));
-    TrackPopupMenu(popup, TPM_RIGHTBUTTON, x, y, 0, m_hwnd, nullptr);
+    EnableMenuItem(popup, ID_START_WITH_WINDOWS,
+                   MF_BYCOMMAND | (m_startup.CanWork() ? MF_ENABLED : MF_GRAYED));
+    // The command comes back here, so that a cancelled menu is told apart; it is posted
+    // as the menu itself would post it.
+    const UINT chosen =
+        TrackPopupMenu(popup, TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, m_hwnd, nullptr);
+    if (chosen) {
+        PostMessageA(m_hwnd, WM_COMMAND, chosen, 0);
+    }
     // The task switch this forces keeps the next menu from vanishing at once.
     PostMessageA(m_hwnd, WM_NULL, 0, 0);
+    // Esc on a menu of the icon's gives the keyboard back to the notification area; where
+    // the shell does not take it, the user's window has it again.
+    if (GetForegroundWindow() == m_hwnd && fromTray && !chosen) {
+        m_tray.ReturnFocus();
+    }
     if (GetForegroundWindow() == m_hwnd && user != m_hwnd && IsWindow(user)) {
         SetForegroundWindow(user);
     }

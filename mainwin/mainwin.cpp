@@ -35,7 +35,7 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION:
         // Answered at once; the teardown waits for the end to be certain, since the user
         // or another program may still cancel it.
-        if (m_positionKnown && !m_tornDown) {
+        if (m_place.Known() && !m_tornDown) {
             SavePosition();
         }
         break;  // the default answers TRUE
@@ -70,14 +70,14 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         // Another window took the mouse mid-drag: without this the next move would drag
         // a window whose button is no longer held, and hovering would stay blocked.
         if (EndDrag(m_pointer)) {
-            SavePosition();
+            KeepPlace();
         }
         break;
     case WM_RBUTTONUP:
         OnRButtonUp(lParam);
         break;
     case WM_TRAYNOTIFY:
-        if (OnTrayNotify(lParam)) {
+        if (OnTrayNotify(wParam, lParam)) {
             return 0;
         }
         break;
@@ -85,7 +85,7 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDpiChanged(wParam, lParam);
         break;
     case WM_FULLSCREEN:
-        FadeAs(m_visibility.Cover(wParam != 0), kFadeStepFast);
+        LookForCover();
         break;
     case WM_POWERBROADCAST:
         // A broadcast queued before a log-off's teardown finds nothing to draw with.
@@ -136,9 +136,8 @@ void CMainWin::OnTimer(WPARAM id) {
         m_tray.OnRetryTimer();
         break;
     case TIMER_PLACE_CHECK:
-        m_place.OnTimer();
-        KeepOnAMonitor();
-        m_fullScreen.Check();
+        GoTo(m_place.OnSettled(PrimaryLengths()));
+        LookForCover();  // perhaps on another monitor now
         break;
     default:
         break;
@@ -174,14 +173,10 @@ int CMainWin::OnCreate() {
     ApplyDpi(WindowDpi());
     m_tray.Attach(m_hwnd, m_api);
     m_showMessage = RegisterWindowMessageA(SHOW_METER_MESSAGE);
-    // An elevated meter hears a plain second start all the same: User Interface
-    // Privilege Isolation would drop it.
-    if (m_api.changeWindowMessageFilterEx) {
-        m_api.changeWindowMessageFilterEx(m_hwnd, m_showMessage, MSGFLT_ALLOW, nullptr);
-    }
+    LetThrough(m_api, m_hwnd, m_showMessage);  // a plain second start, to an elevated meter
     m_tray.Add();
-    m_fullScreen.Start(m_hwnd);
-    m_visibility.Cover(m_fullScreen.Covered());
+    m_fullScreen.Start(m_hwnd, m_api);
+    m_visibility.Cover(m_fullScreen.Check());
     FadeAs(m_visibility.Show(false), kFadeStepSlow);
     m_power.Start(m_hwnd, m_api);
     return 1;
@@ -196,8 +191,12 @@ void CMainWin::OnPollTick() {
     if (!m_fade.timerRunning && FadeUnfinished(m_fade)) {
         FadeTo(m_fade.direction == 0, m_fade.step);
     }
+    // Where no window events come (a system that refused the hooks), within a poll.
+    LookForCover();
     PollPower();
 }
+
+void CMainWin::LookForCover() { FadeAs(m_visibility.Cover(m_fullScreen.Check()), kFadeStepFast); }
 
 int CMainWin::Teardown() {
     // Log-off tears down first and the window's destruction may follow: the handles
@@ -210,7 +209,7 @@ int CMainWin::Teardown() {
     m_power.Stop();
     m_fullScreen.Stop();
     // A window that never took its stored place must not overwrite it.
-    if (m_positionKnown) {
+    if (m_place.Known()) {
         SavePosition();
     }
     m_tools = DrawingTools{};

@@ -22,6 +22,10 @@
 
 class CMainWin : public Cwindow {
 public:
+    // A tool window from its first moment: the shell never lists it in Alt+Tab, Task View
+    // or the taskbar, and shows it on every virtual desktop.
+    static constexpr DWORD kExStyleAtCreation = WS_EX_TOOLWINDOW;
+
     // Where power samples come from; GetSystemPowerStatus unless a test feeds its own.
     using PowerReader = BOOL(WINAPI*)(LPSYSTEM_POWER_STATUS);
     // Where the mouse is; GetCursorPos unless a test plays a desktop without the input.
@@ -83,16 +87,19 @@ private:
     void OnLButtonDown(LPARAM lParam);
     void OnLButtonUp();
     void OnRButtonUp(LPARAM lParam);
-    bool OnTrayNotify(LPARAM lParam);
+    bool OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void OnHoverDelay();
     void OnHoverWatch();
     void OnPollTick();
 
     void ResetPosition();
-    // A place on no monitor goes back onto the primary's work area.
-    void KeepOnAMonitor();
-    void ShowPopupMenu(int x, int y);
+    void GoTo(Position p);
+    // The window's place becomes the user's, and is saved.
+    void KeepPlace();
+    // Whether a full-screen window covers the meter now, and the fade that asks for.
+    void LookForCover();
+    void ShowPopupMenu(int x, int y, bool fromTray);
     bool ReadCursor(POINT& client) const;
     int WindowDpi() const;
     int MonitorDpi(HMONITOR monitor) const;
@@ -134,8 +141,7 @@ private:
     PowerReader m_readPower = GetSystemPowerStatus;
     CursorReader m_readCursor = GetCursorPos;
     NewerApi m_api = LookUpNewerApi();
-    UINT m_showMessage = 0;        // a second start asking for the meter
-    bool m_positionKnown = false;  // saving is only sound once the stored place was read
+    UINT m_showMessage = 0;  // a second start asking for the meter
     bool m_tornDown = false;
 };
 

@@ -5,12 +5,14 @@
 #include "framework/format.h"
 
 #ifndef _WIN64
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the shell gets the first, 88-byte record");
+static_assert(sizeof(NOTIFYICONDATAA) == 508, "the shell gets Vista's record, with uVersion");
 #endif
 
 namespace {
 
 constexpr char kTaskbarCreated[] = "TaskbarCreated";
+// The fourth version shows the standard tip only when asked to.
+constexpr UINT kTip = NIF_TIP | NIF_SHOWTIP;
 
 }  // namespace
 
@@ -18,16 +20,13 @@ void TrayIcon::Attach(HWND window, const NewerApi& api) {
     m_window = window;
     m_api = api;
     m_taskbarCreated = RegisterWindowMessageA(kTaskbarCreated);
-    // User Interface Privilege Isolation would drop the broadcast to an elevated meter.
-    if (api.changeWindowMessageFilterEx) {
-        api.changeWindowMessageFilterEx(window, m_taskbarCreated, MSGFLT_ALLOW, nullptr);
-    }
+    LetThrough(api, window, m_taskbarCreated);
 }
 
 void TrayIcon::Add() {
-    m_there = Notify(NIM_ADD);
-    if (m_there) {
-        EndRetries();  // the shell may restart while they run
+    m_shellHasIcon = m_version4 = false;
+    if (Notify(NIM_ADD)) {
+        Taken();  // the shell may restart while the retries run
     } else {
         m_triesLeft = kTries;
         SetTimer(m_window, TIMER_TRAY_RETRY, kRetryMs, nullptr);
@@ -40,10 +39,20 @@ void TrayIcon::OnRetryTimer() {
         return;
     }
     // An add the shell timed out on may have landed: then only a modify succeeds.
-    m_there = Notify(NIM_MODIFY) || Notify(NIM_ADD);
-    if (m_there || --m_triesLeft == 0) {
+    if (Notify(NIM_MODIFY) || Notify(NIM_ADD)) {
+        Taken();
+    } else if (--m_triesLeft == 0) {
         EndRetries();
     }
+}
+
+// Each new icon is asked for the version again: the shell keeps it only for that icon.
+void TrayIcon::Taken() {
+    m_shellHasIcon = true;
+    EndRetries();
+    NOTIFYICONDATAA data = Record(0);
+    data.uVersion = NOTIFYICON_VERSION_4;
+    m_version4 = m_notify(NIM_SETVERSION, &data) != FALSE;
 }
 
 void TrayIcon::EndRetries() {
@@ -53,13 +62,14 @@ void TrayIcon::EndRetries() {
 
 void TrayIcon::Remove() {
     EndRetries();
-    m_there = false;
-    NOTIFYICONDATAA data;
-    memset(&data, 0, sizeof(data));
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = m_window;
-    data.uID = TRAY_ICON_ID;
+    m_shellHasIcon = m_version4 = false;
+    NOTIFYICONDATAA data = Record(0);
     m_notify(NIM_DELETE, &data);
+}
+
+void TrayIcon::ReturnFocus() {
+    NOTIFYICONDATAA data = Record(0);
+    m_notify(NIM_SETFOCUS, &data);
 }
 
 void TrayIcon::SetStatus(const char* status) {
@@ -70,24 +80,36 @@ void TrayIcon::SetStatus(const char* status) {
     }
     memcpy(m_tip, tip, sizeof(tip));
     // An icon not there yet gets the tip when it is added.
-    if (m_there) {
-        Notify(NIM_MODIFY, NIF_TIP);
+    if (m_shellHasIcon) {
+        Notify(NIM_MODIFY, kTip);
     }
 }
 
 void TrayIcon::Refresh() {
-    if (m_there) {
+    if (m_shellHasIcon) {
         Notify(NIM_MODIFY, NIF_ICON);
     }
 }
 
-// The small-icon size at the taskbar's scale, which a new primary monitor or its new
-// scale changes; the size fixed at sign-in where Windows cannot say.
+// The small-icon size of the taskbar's scale: a new primary monitor, or a new scale of
+// it, changes it. Before Windows 10 1607, the size of the scale at sign-in.
 int TrayIcon::IconSize() const {
     const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
     const UINT dpi = taskbar && m_api.getDpiForWindow ? m_api.getDpiForWindow(taskbar) : 0;
     return dpi && m_api.getSystemMetricsForDpi ? m_api.getSystemMetricsForDpi(SM_CXSMICON, dpi)
                                                : GetSystemMetrics(SM_CXSMICON);
+}
+
+NOTIFYICONDATAA TrayIcon::Record(UINT what) const {
+    NOTIFYICONDATAA data;
+    memset(&data, 0, sizeof(data));
+    data.cbSize = sizeof(data);
+    data.hWnd = m_window;
+    data.uID = TRAY_ICON_ID;
+    data.uFlags = what;
+    data.uCallbackMessage = WM_TRAYNOTIFY;
+    lstrcpynA(data.szTip, m_tip, sizeof(data.szTip));
+    return data;
 }
 
 // True when the shell took the request.
@@ -102,15 +124,8 @@ bool TrayIcon::Notify(DWORD message, UINT what) {
     if (size && !icon) {  // refused for now: the retries ask again
         return false;
     }
-    NOTIFYICONDATAA data;
-    memset(&data, 0, sizeof(data));
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = m_window;
-    data.uID = TRAY_ICON_ID;
-    data.uFlags = what;
-    data.uCallbackMessage = WM_TRAYNOTIFY;
+    NOTIFYICONDATAA data = Record(what);
     data.hIcon = icon;
-    lstrcpynA(data.szTip, m_tip, sizeof(data.szTip));
     const bool taken = m_notify(message, &data) != FALSE;
     if (icon) {
         DestroyIcon(icon);

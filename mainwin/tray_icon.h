@@ -1,6 +1,8 @@
 // The meter's icon in the notification area, and the record the shell knows it by. A
 // shell still starting at log-on may refuse the icon, and the TaskbarCreated that would
-// bring it later never comes: a refused icon is tried again on a timer of its own.
+// bring it later never comes: a refused icon is tried again on a timer of its own. Each
+// icon the shell takes is asked to speak the fourth version, which tells the keyboard's
+// use of it and where the icon is.
 #ifndef SORVANE_TRAY_ICON_H
 #define SORVANE_TRAY_ICON_H
 
@@ -14,8 +16,8 @@ class TrayIcon {
 public:
     // How the notification area is told; Shell_NotifyIconA unless a test plays the shell.
     using Notifier = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
-    static constexpr UINT kRetryMs = 5000;  // for about a minute
-    static constexpr int kTries = 12;
+    static constexpr int kTries = 12;  // a minute of tries, kRetryMs apart
+    static constexpr UINT kRetryMs = 5000;
 
     void SetNotifier(Notifier notify) { m_notify = notify; }
     // Learns the shell's restart broadcast and lets it through to an elevated meter.
@@ -32,9 +34,16 @@ public:
     void SetStatus(const char* status);
     // The icon again, at the size the taskbar's scale now wants.
     void Refresh();
+    // The shell speaks the fourth version to the icon; otherwise the first.
+    bool Version4() const { return m_version4; }
+    // The keyboard back to the notification area, after a menu cancelled there.
+    void ReturnFocus();
 
 private:
-    bool Notify(DWORD message, UINT what = NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    // Every request's record, of the size that has room for the version.
+    NOTIFYICONDATAA Record(UINT what) const;
+    bool Notify(DWORD message, UINT what = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP);
+    void Taken();
     int IconSize() const;
     void EndRetries();
 
@@ -42,8 +51,9 @@ private:
     Notifier m_notify = Shell_NotifyIconA;
     NewerApi m_api = {};
     UINT m_taskbarCreated = 0;
-    int m_triesLeft = 0;   // the retry timer runs while this is above 0
-    bool m_there = false;  // the shell took the icon
+    int m_triesLeft = 0;          // the retry timer runs while this is above 0
+    bool m_shellHasIcon = false;
+    bool m_version4 = false;
     char m_tip[64] = METER_TITLE;
 };
 

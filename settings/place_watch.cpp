@@ -2,39 +2,41 @@
 
 namespace {
 
-BOOL CALLBACK AddMonitorArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-    MonitorAreas& list = *reinterpret_cast<MonitorAreas*>(data);
+bool AddMonitor(HMONITOR monitor, MonitorAreas& list) {
     MONITORINFO info;
     info.cbSize = sizeof(info);
-    if (GetMonitorInfoA(monitor, &info)) {
-        const RECT& w = info.rcWork;
-        if (info.dwFlags & MONITORINFOF_PRIMARY) {
-            list.primary = list.count;
-        }
-        list.areas[list.count++] = WorkArea{w.left, w.top, w.right, w.bottom};
+    if (!GetMonitorInfoA(monitor, &info)) {
+        return false;
     }
-    return list.count < kMaxMonitors;
+    const RECT& w = info.rcWork;
+    list.areas[list.count] = WorkArea{w.left, w.top, w.right, w.bottom};
+    if (info.dwFlags & MONITORINFOF_PRIMARY) {
+        list.primary = list.areas[list.count];
+    }
+    return ++list.count < kMaxMonitors;
+}
+
+BOOL CALLBACK AddMonitorArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    return AddMonitor(monitor, *reinterpret_cast<MonitorAreas*>(data));
 }
 
 }  // namespace
 
 MonitorAreas ListMonitors() {
-    MonitorAreas monitors;
-    monitors.count = 0;
-    monitors.primary = -1;
+    MonitorAreas monitors = {};
     EnumDisplayMonitors(nullptr, nullptr, AddMonitorArea, reinterpret_cast<LPARAM>(&monitors));
+    // Windows refused the list: the primary at least.
+    if (monitors.count == 0) {
+        AddMonitor(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), monitors);
+    }
     return monitors;
 }
 
-// The primary work area comes from the monitor list: on Windows it equals
-// SPI_GETWORKAREA, and Wine keeps that one as it was when the process started.
-bool PlaceWatch::Misplaced(const Lengths& lengths, Position& to) const {
-    const MonitorAreas monitors = ListMonitors();
+Position PlaceWatch::Where(const Lengths& primary) const {
     RECT r;
-    if (monitors.primary < 0 || !GetWindowRect(m_window, &r)) {
-        return false;
+    if (!m_known) {  // where it is, until the stored place was read
+        return GetWindowRect(m_window, &r) ? Position{r.left, r.top} : Position{};
     }
-    to = KeepOnMonitors(Position{r.left, r.top}, monitors.areas[monitors.primary], monitors.areas,
-                        monitors.count, lengths);
-    return to.x != r.left || to.y != r.top;
+    const MonitorAreas monitors = ListMonitors();
+    return KeepOnMonitors(m_chosen, monitors.primary, monitors.areas, monitors.count, primary);
 }

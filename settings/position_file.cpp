@@ -18,9 +18,9 @@ constexpr char kKeyY[] = "POSY";
 
 }  // namespace
 
+// The user's place, not one that monitors changing force on the meter for a while.
 int CMainWin::SavePosition() {
-    RECT r;
-    GetWindowRect(m_hwnd, &r);
+    const Position p = m_place.Chosen();
     CFileUtil files;
     char path[kPathSize];
     // No application-data folder: there is nowhere the position could be kept.
@@ -35,16 +35,14 @@ int CMainWin::SavePosition() {
         return 1;
     }
     char value[kValueSize];
-    FormatText(value, sizeof(value), "%d", static_cast<int>(r.left));
+    FormatText(value, sizeof(value), "%d", p.x);
     WritePrivateProfileStringA(kSection, kKeyX, value, path);
-    FormatText(value, sizeof(value), "%d", static_cast<int>(r.top));
+    FormatText(value, sizeof(value), "%d", p.y);
     WritePrivateProfileStringA(kSection, kKeyY, value, path);
     return 1;
 }
 
 int CMainWin::RestorePosition() {
-    RECT r;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
     CFileUtil files;
     char path[kPathSize];
     files.GetSpecialFolderPath(path, sizeof(path), CSIDL_APPDATA, kSettingsFile);
@@ -60,11 +58,9 @@ int CMainWin::RestorePosition() {
         GetPrivateProfileStringA(kSection, kKeyX, kNotSet, x, sizeof(x), path);
         GetPrivateProfileStringA(kSection, kKeyY, kNotSet, y, sizeof(y), path);
     }
-    const MonitorAreas monitors = ListMonitors();
-    const Position p = ResolvePosition(x, y, WorkArea{r.left, r.top, r.right, r.bottom},
-                                       monitors.areas, monitors.count, PrimaryLengths());
-    PlaceAt(p);
-    m_positionKnown = true;
+    // A place on a monitor that is not there now stays the user's, for when it comes back.
+    m_place.Choose(StoredPlace(x, y, ListMonitors().primary, PrimaryLengths()));
+    GoTo(m_place.Where(PrimaryLengths()));
     return 1;
 }
 
@@ -76,9 +72,20 @@ void CMainWin::PlaceAt(Position p) {
     }
 }
 
-void CMainWin::KeepOnAMonitor() {
-    Position p;
-    if (m_place.Misplaced(PrimaryLengths(), p)) {
+// Where the meter belongs, unless a drag is under way.
+void CMainWin::GoTo(Position p) {
+    RECT r;
+    if (!m_pointer.dragging && GetWindowRect(m_hwnd, &r) && (r.left != p.x || r.top != p.y)) {
         PlaceAt(p);
     }
+}
+
+// Where the window is now is the user's place, kept at once: a battery that dies, a crash
+// or a forced end would lose it.
+void CMainWin::KeepPlace() {
+    RECT r;
+    if (GetWindowRect(m_hwnd, &r)) {
+        m_place.Choose(Position{r.left, r.top});
+    }
+    SavePosition();
 }

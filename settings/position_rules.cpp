@@ -61,11 +61,10 @@ Position KeepOnMonitors(Position place, const WorkArea& primary, const WorkArea*
                     Within(place.y, primary.top, primary.bottom) ? place.y : d.y};
 }
 
-Position ResolvePosition(const char* xText, const char* yText, const WorkArea& primary,
-                         const WorkArea* monitors, int monitorCount, const Lengths& lengths) {
+Position StoredPlace(const char* xText, const char* yText, const WorkArea& primary,
+                     const Lengths& lengths) {
     if (strcmp(xText, kNotSet) != 0 && strcmp(yText, kNotSet) != 0) {
-        return KeepOnMonitors(Position{ParseStoredInt(xText), ParseStoredInt(yText)}, primary,
-                              monitors, monitorCount, lengths);
+        return Position{ParseStoredInt(xText), ParseStoredInt(yText)};
     }
     const Position d = DefaultPosition(primary, lengths);
     return Position{ResolveCoordinate(xText, primary.left, primary.right, d.x),

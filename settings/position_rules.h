@@ -33,9 +33,11 @@ int ResolveCoordinate(const char* text, int low, int high, int fallback);
 Position KeepOnMonitors(Position place, const WorkArea& primary, const WorkArea* monitors,
                         int monitorCount, const Lengths& lengths);
 
-// The stored place by the same rule; a coordinate not set takes the default.
-Position ResolvePosition(const char* xText, const char* yText, const WorkArea& primary,
-                         const WorkArea* monitors, int monitorCount, const Lengths& lengths);
+// The place the user chose, as stored: whole when both coordinates are set (the monitors
+// there are decide where it shows), else each coordinate that is not set, or lies off the
+// primary work area, takes the default.
+Position StoredPlace(const char* xText, const char* yText, const WorkArea& primary,
+                     const Lengths& lengths);
 
 // Cuts text after the last occurrence of separator, walking multi-byte characters
 // as whole units so that a trail byte equal to the separator is not mistaken for it.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/scoped_gdi.h"
+#include "settings/startup_rules.h"
 
 namespace {
 
@@ -35,16 +36,59 @@ bool OwnCommand(wchar_t (&command)[kCommandSize]) {
     return true;
 }
 
+// Paths as the file system compares them: each character alone, case ignored.
+bool SameStartOrdinal(const wchar_t* a, const wchar_t* b, int length) {
+    return CompareStringOrdinal(a, length, b, length, TRUE) == CSTR_EQUAL;
+}
+
+DriveKind KindOf(const wchar_t* path) {
+    wchar_t volume[MAX_PATH];
+    if (!GetVolumePathNameW(path, volume, MAX_PATH)) {
+        return DriveKind::kOther;
+    }
+    switch (GetDriveTypeW(volume)) {
+    case DRIVE_FIXED:
+        return DriveKind::kFixed;
+    case DRIVE_REMOVABLE:
+        return DriveKind::kRemovable;
+    case DRIVE_REMOTE:
+        return DriveKind::kRemote;
+    default:
+        return DriveKind::kOther;
+    }
+}
+
 }  // namespace
 
+bool StartupEntry::CanWork() const {
+    wchar_t program[MAX_PATH], temp[MAX_PATH + 1], longTemp[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || !GetTempPathW(MAX_PATH + 1, temp)) {
+        return false;
+    }
+    // The program's path has the long names; the temporary folder's may have 8.3 ones.
+    const DWORD longLength = GetLongPathNameW(temp, longTemp, MAX_PATH);
+    const wchar_t* folder = longLength > 0 && longLength < MAX_PATH ? longTemp : temp;
+    return StartupCanWork(program, KindOf(program), folder, SameStartOrdinal);
+}
+
 bool StartupEntry::IsOn() const {
-    wchar_t own[kCommandSize], stored[kCommandSize] = L"";
+    wchar_t own[kCommandSize], stored[kCommandSize] = L"", expanded[kCommandSize] = L"";
     DWORD type = 0, size = sizeof(stored) - sizeof(wchar_t);
     const RegistryKey run = OpenKey(kRunKey, KEY_QUERY_VALUE);
     if (!OwnCommand(own) || !run ||
         RegQueryValueExW(run, kValueName, nullptr, &type, reinterpret_cast<BYTE*>(stored), &size) !=
             ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ) || lstrcmpiW(stored, own) != 0) {
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return false;
+    }
+    // "%LOCALAPPDATA%\..." names this program as the shell runs it: expanded.
+    const wchar_t* command = stored;
+    if (type == REG_EXPAND_SZ) {
+        const DWORD n = ExpandEnvironmentStringsW(stored, expanded, kCommandSize);
+        command = n > 0 && n <= kCommandSize ? expanded : L"";
+    }
+    if (CompareStringOrdinal(command, -1, own, -1, TRUE) != CSTR_EQUAL) {
         return false;
     }
     BYTE mark[12] = {};
@@ -56,6 +100,9 @@ bool StartupEntry::IsOn() const {
 }
 
 void StartupEntry::Toggle() {
+    if (!CanWork()) {
+        return;
+    }
     if (IsOn()) {
         const RegistryKey run = OpenKey(kRunKey, KEY_SET_VALUE);
         if (run) {

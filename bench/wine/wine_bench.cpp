@@ -24,6 +24,7 @@
 #include "meter/face_layout.h"
 #include "meter/moon_geometry.h"
 #include "meter/power_sample.h"
+#include "tests/support/refusals.h"
 #include "tests/support/wine_support.h"
 
 namespace {
@@ -368,19 +369,19 @@ void ReplayedDay(CMainWin& m, Summary& summary) {
                 static_cast<long long>(tips() - tipsBefore), tipChanges);
 }
 
-// What one look at the foreground window costs, against the cheapest thing the meter does
+// What one look for a covering window costs, against the cheapest thing the meter does
 // often: a fade tick that re-applies the alpha.
 void FullScreenCheck(CMainWin& m, const Counts& n, Summary& summary) {
     printf("\n== a full-screen check, against an alpha-only layer update\n");
     FullScreenWatch watch;
-    watch.Start(m.GetHwnd());
+    watch.Start(m.GetHwnd(), LookUpNewerApi());
     constexpr int kCalls = 500;  // a layer update costs a round trip to the X server
     bool covered = false;
     std::vector<double> checkNs, fadeNs;
     for (int rep = 0; rep < n.repetitions + 1; ++rep) {
         const double c = TimeMs([&] {
             for (int i = 0; i < kCalls; ++i) {
-                covered |= watch.FullScreenNow();
+                covered |= watch.Check();
             }
         });
         const double f = TimeMs([&] {
@@ -397,6 +398,79 @@ void FullScreenCheck(CMainWin& m, const Counts& n, Summary& summary) {
                 "of %d x %d calls; covered: %s)",
                 Median(checkNs) / Median(fadeNs), Median(checkNs), Median(fadeNs), n.repetitions,
                 kCalls, covered ? "yes" : "no");
+}
+
+// The front application, another process: a window full screen or small, in front, then
+// its caret moved kCaretMoves times, raised as Windows raises it for an edit field.
+constexpr int kCaretMoves = 1000;
+int FrontApplication(bool full) {
+    const HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, "SorvaneBenchGo");
+    const RECT r = full ? RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}
+                        : RECT{100, 400, 400, 600};
+    const HWND w = CreateWindowExA(
+        0, "Static", "", (full ? WS_POPUP : WS_OVERLAPPEDWINDOW) | WS_VISIBLE, r.left, r.top,
+        r.right - r.left, r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(w);
+    NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, w, OBJID_WINDOW, CHILDID_SELF);
+    WaitForSingleObject(go, 30000);
+    for (int i = 0; i < kCaretMoves; ++i) {
+        NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, w, OBJID_CARET, CHILDID_SELF);
+    }
+    return WaitForSingleObject(go, 30000) != WAIT_OBJECT_0;  // until the meter has had them
+}
+
+// The meter's window event callbacks, counted on their way.
+WINEVENTPROC g_meterCallback = nullptr;
+decltype(&SetWinEventHook) g_setHook = nullptr;
+int g_callbacks = 0;
+void CALLBACK CountedCallback(HWINEVENTHOOK h, DWORD e, HWND w, LONG o, LONG c, DWORD t, DWORD ms) {
+    ++g_callbacks, g_meterCallback(h, e, w, o, c, t, ms);
+}
+HWINEVENTHOOK WINAPI HookCounted(DWORD first, DWORD last, HMODULE m, WINEVENTPROC callback,
+                                 DWORD process, DWORD thread, DWORD flags) {
+    g_meterCallback = callback;
+    return g_setHook(first, last, m, CountedCallback, process, thread, flags);
+}
+
+// What the front application's caret costs the meter, in its window event callbacks and its
+// full-screen checks (each starts at GetTopWindow): nothing while the application leaves the
+// meter shown; while it covers the meter, whose going must bring the meter back at once, a
+// callback each, and no check.
+void CaretMoves(Summary& summary) {
+    printf("\n== %d caret moves of the front application\n", kCaretMoves);
+    ULONG_PTR* slot = FindImportSlot("user32.dll", "SetWinEventHook");
+    Refusals::patched.emplace_back(slot, *slot);
+    g_setHook = reinterpret_cast<decltype(g_setHook)>(*slot);
+    PatchSlot(slot, ULONG_PTR(HookCounted));
+    Watch<0, decltype(&GetTopWindow)>::Install("user32.dll", "GetTopWindow", 0);
+    char exe[MAX_PATH], line[MAX_PATH + 16];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    int counts[2][2] = {};
+    for (int full = 0; full < 2; ++full) {
+        const HANDLE go = CreateEventA(nullptr, FALSE, FALSE, "SorvaneBenchGo");
+        MeterUnderTest t(OnBattery(57));
+        t.FinishFade();
+        KillTimer(t.hwnd(), TIMER_POLL);  // its looks would be counted
+        snprintf(line, sizeof(line), "\"%s\" --front %d", exe, full);
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
+        CreateProcessA(exe, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        // In front, and the meter stepped aside from the full-screen one.
+        PumpUntil([&] { return full && !IsWindowVisible(t.hwnd()); }, 3000);
+        g_callbacks = Refusals::calls = 0;
+        SetEvent(go);
+        PumpFor(1000);
+        counts[full][0] = g_callbacks, counts[full][1] = Refusals::calls;
+        SetEvent(go);
+        WaitForSingleObject(pi.hProcess, 5000);
+        CloseHandle(pi.hProcess), CloseHandle(pi.hThread), CloseHandle(go);
+    }
+    Refusals::Unwatch();
+    summary.Add("%d caret moves of the front application: %d callbacks, %d full-screen checks "
+                "(goal 0, 0); of one full screen over the meter, whose moves are heard: %d, %d "
+                "(goal: at most %d, 0)",
+                kCaretMoves, counts[0][0], counts[0][1], counts[1][0], counts[1][1], kCaretMoves);
 }
 
 // What the poll costs with the screen dark: its ticks, counted as the loop gets them.
@@ -562,6 +636,9 @@ void Leaks(const Counts& n, Summary& summary) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && strcmp(argv[1], "--front") == 0) {
+        return FrontApplication(argv[2][0] == '1');
+    }
     const bool quick = argc > 1 && strcmp(argv[1], "--quick") == 0;
     const Counts& n = quick ? kQuick : kFull;
     setvbuf(stdout, nullptr, _IONBF, 0);  // the log shows how far a run that failed got
@@ -587,6 +664,7 @@ int main(int argc, char** argv) {
         UnchangedPoll(t.meter(), n, summary);
     }
     DrainMessages();
+    CaretMoves(summary);
     Leaks(n, summary);
     DeleteFileA(SettingsFilePath().c_str());
 

@@ -1,10 +1,12 @@
 // What the end-to-end checks cannot see from X: the program's windows as Windows knows them.
 // Commands: start EXE, end MSG WPARAM LPARAM (its exit code), decoy, rect|own-rect
-// [meter|about|menu|decoy|cover] (own-rect: as the window's own program sees it), post WINDOW MSG
-// WPARAM LPARAM, active, mode WIDTH HEIGHT (the display's), cover [X] [caption] (a full-screen
-// window over the monitor at X, or a maximized one with a caption, until closed), mutex SECONDS
-// (the meter's, held). Its manifest makes it per-monitor v2 aware, so that it reads real pixels.
+// [meter|about|menu|decoy|cover] (own-rect: as the window's own program sees it), exstyle
+// [WINDOW], post WINDOW MSG WPARAM LPARAM, active, mode WIDTH HEIGHT (the display's), cover [X]
+// [caption|xaml|small] (over the monitor at X until closed: a full-screen window, a maximized
+// one, a full-screen one of the shell switcher's class, a small one), mutex SECONDS [denied]
+// (the meter's, held; as an elevated copy holds it). Per-monitor v2 aware: it reads real pixels.
 #include <windows.h>
+#include <sddl.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -14,25 +16,27 @@
 
 namespace {
 
-// The meter, the decoy and the cover share a class; #32768 is the class of every popup menu.
+// #32768 is the class of every popup menu; the covers are found by their title alone, the one
+// in front first.
 HWND Find(const char* which) {
     const char* title = !strcmp(which, "decoy")   ? "SorvaneDecoy"
                         : !strcmp(which, "cover") ? "SorvaneCover"
                                                   : METER_TITLE;
-    return !strcmp(which, "about")  ? FindWindowA(ABOUT_CLASS_NAME, nullptr)
-           : !strcmp(which, "menu") ? FindWindowA("#32768", nullptr)
-                                    : FindWindowA(METER_CLASS_NAME, title);
+    return !strcmp(which, "about")   ? FindWindowA(ABOUT_CLASS_NAME, nullptr)
+           : !strcmp(which, "menu")  ? FindWindowA("#32768", nullptr)
+           : !strcmp(which, "cover") ? FindWindowA(nullptr, title)
+                                     : FindWindowA(METER_CLASS_NAME, title);
 }
 
 // In front until it is closed: the decoy, so that a start that takes the foreground shows,
 // and the cover, a film or a game over a whole monitor. Windows tells WinEvent hooks of
 // a new foreground window and of one that ends; Wine 8 does not, so the probe does.
-int Foreground(const char* title, DWORD style, RECT r, int show) {
-    WNDCLASSA wc = {0,       DefWindowProcA, 0,       0,       nullptr,
-                    nullptr, nullptr,        nullptr, nullptr, METER_CLASS_NAME};
+int Foreground(const char* title, DWORD style, RECT r, int show,
+               const char* name = METER_CLASS_NAME) {
+    WNDCLASSA wc = {0, DefWindowProcA, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, name};
     RegisterClassA(&wc);
-    HWND w = CreateWindowA(METER_CLASS_NAME, title, style, r.left, r.top, r.right - r.left,
-                           r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
+    HWND w = CreateWindowA(name, title, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                           nullptr, nullptr, nullptr, nullptr);
     ShowWindow(w, show);
     SetForegroundWindow(w);
     NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, w, OBJID_WINDOW, CHILDID_SELF);
@@ -83,11 +87,22 @@ int main(int argc, char** argv) {
     } else if (is("cover")) {
         MONITORINFO m = {sizeof(m), {}, {}, 0};
         GetMonitorInfoA(MonitorFromPoint(POINT{LONG(number(2)), 10}, MONITOR_DEFAULTTOPRIMARY), &m);
-        return argc > 3 && !strcmp(argv[3], "caption")
+        const char* kind = argc > 3 ? argv[3] : "";
+        const RECT small = {m.rcWork.left + 20, 400, m.rcWork.left + 320, 600};
+        return !strcmp(kind, "caption")
                    ? Foreground("SorvaneCover", WS_OVERLAPPEDWINDOW, m.rcWork, SW_MAXIMIZE)
-                   : Foreground("SorvaneCover", WS_POPUP, m.rcMonitor, SW_SHOW);
+               : !strcmp(kind, "small")
+                   ? Foreground("SorvaneCover", WS_OVERLAPPEDWINDOW, small, SW_SHOW)
+               : !strcmp(kind, "xaml") ? Foreground("SorvaneCover", WS_POPUP, m.rcMonitor, SW_SHOW,
+                                                    "XamlExplorerHostIslandWindow")
+                                       : Foreground("SorvaneCover", WS_POPUP, m.rcMonitor, SW_SHOW);
     } else if (is("mutex")) {  // as a meter still starting holds it
-        CreateMutexA(nullptr, FALSE, "Local\\" METER_CLASS_NAME);
+        // An elevated copy's grants a plain start nothing, as an empty list of who may.
+        SECURITY_ATTRIBUTES denied = {sizeof(denied), nullptr, FALSE};
+        ConvertStringSecurityDescriptorToSecurityDescriptorA("D:", SDDL_REVISION_1,
+                                                             &denied.lpSecurityDescriptor, nullptr);
+        CreateMutexA(argc > 3 ? &denied : nullptr, FALSE, "Local\\" METER_CLASS_NAME);
+        puts("held"), fflush(stdout);
         Sleep(number(2) * 1000);
     } else if (is("post")) {
         return !PostMessageA(w, number(3), number(4), number(5));
@@ -103,6 +118,8 @@ int main(int argc, char** argv) {
         mode.dmSize = sizeof(mode), mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
         mode.dmPelsWidth = number(2), mode.dmPelsHeight = number(3);
         return ChangeDisplaySettingsA(&mode, 0) != DISP_CHANGE_SUCCESSFUL;
+    } else if (is("exstyle")) {
+        printf("%ld\n", GetWindowLongA(w, GWL_EXSTYLE));
     } else if (is("active")) {
         GetWindowTextA(GetForegroundWindow(), title, sizeof(title));
         puts(title);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/format.h"
+#include "mainwin/cover_rule.h"
 #include "mainwin/fade_state.h"
 #include "framework/desktop_math.h"
 #include "framework/lengths.h"
@@ -19,6 +20,7 @@
 #include "meter/layer_reduce.h"
 #include "meter/moon_geometry.h"
 #include "settings/position_rules.h"
+#include "settings/startup_rules.h"
 #include "tests/support/lit_share.h"
 #include "tests/support/reference_reduce.h"
 #include "tests/support/sample_maker.h"
@@ -111,6 +113,80 @@ TEST(Visibility, FullScreenStepsAsideForAWhileAndACriticalBatteryComesBackOnce) 
                             : e.first == kCritical ? v.Battery(true)
                                                    : v.Battery(false);
         EXPECT_EQ(way, e.second) << "step " << &e - day;
+    }
+}
+
+// Down the z-order, each window over a meter centred at 1860, 55 on a monitor of 1920 x 1080:
+// the first that is seen and holds that point decides, unless it is a gadget, the meter's
+// own or the shell's; it covers the meter when it has no caption and covers the monitor.
+TEST(FullScreen, TheWindowTheMeterIsDrawnOverDecides) {
+    const ScreenRect monitor = {0, 0, 1920, 1080}, other = {1920, 0, 3840, 1080};
+    const unsigned long popup = 0x80000000, captioned = 0x00CF0000;  // WS_OVERLAPPEDWINDOW
+    enum { kMinimized = 1, kCloaked = 2, kOwn = 4, kHidden = 8 };
+    const struct {
+        const char* name;
+        unsigned long style, exStyle;
+        ScreenRect rect;
+        int state;
+        Cover want;
+    } rows[] = {
+        {"Film", popup, 0, monitor, 0, Cover::kFullScreen},
+        {"Editor", captioned, 0, {-8, -8, 1928, 1088}, 0, Cover::kNone},  // maximized
+        {"Editor", captioned, 0, {1500, 0, 1920, 400}, 0, Cover::kNone},
+        {"Editor", popup, 0, {0, 500, 800, 1000}, 0, Cover::kLookFurther},  // away from it
+        {"Film", popup, 0, other, 0, Cover::kLookFurther},
+        {"Film", popup, 0, monitor, kMinimized, Cover::kLookFurther},
+        {"Film", popup, 0, monitor, kCloaked, Cover::kLookFurther},  // another desktop's
+        {"Film", popup, 0, monitor, kHidden, Cover::kLookFurther},
+        {"Film", popup, 0, monitor, kOwn, Cover::kLookFurther},  // the meter's menu, About
+        {"Gadget", popup, kExStyleToolWindow, monitor, 0, Cover::kLookFurther},
+        {"WorkerWindow", popup, 0, monitor, 0, Cover::kFullScreen},  // names are read whole
+    };
+    for (const auto& r : rows) {
+        WindowFacts w = {true, r.name, r.style, r.exStyle, r.rect, false, false, false};
+        w.visible = !(r.state & kHidden), w.minimized = r.state & kMinimized;
+        w.cloaked = r.state & kCloaked, w.own = r.state & kOwn;
+        EXPECT_EQ(int(JudgeWindow(w, monitor, 1860, 55)), int(r.want))
+            << r.name << " " << &r - rows;
+    }
+    // The desktop, the taskbars, the switchers, Task View and Snap layouts, the input panels.
+    for (const char* shell : {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd",
+                              "XamlExplorerHostIslandWindow", "MultitaskingViewFrame",
+                              "ForegroundStaging", "Windows.UI.Core.CoreWindow"}) {
+        const WindowFacts w = {true, shell, popup, 0, monitor, false, false, false};
+        EXPECT_EQ(int(JudgeWindow(w, monitor, 1860, 55)), int(Cover::kLookFurther)) << shell;
+    }
+    // The shell's state, of the window in front: an exclusive Direct3D game on the meter's
+    // monitor or on another, presentation settings, a full-screen window of its own.
+    const int states[][3] = {{kShellDirect3D, 1, 1}, {kShellDirect3D, 0, 0}, {4, 1, 0}, {2, 1, 0}};
+    for (const auto& s : states) {
+        EXPECT_EQ(ShellStateCovers(s[0], s[1]), s[2] == 1) << s[0] << " " << s[1];
+    }
+}
+
+// Only a program on a fixed drive, outside the user's temporary folder (where Explorer
+// opens a zip), is started at sign-in.
+bool SameAscii(const wchar_t* a, const wchar_t* b, int n) { return !wcsncasecmp(a, b, size_t(n)); }
+
+TEST(StartWithWindows, OnlyAFixedDriveOutsideTheTemporaryFolderWorks) {
+    const wchar_t* temp = L"C:\\Users\\Ana\\AppData\\Local\\Temp\\";
+    const struct {
+        const wchar_t* program;
+        DriveKind drive;
+        bool works;
+    } rows[] = {
+        {L"C:\\Tools\\SorvaneMeter.exe", DriveKind::kFixed, true},
+        {L"\\\\?\\C:\\Tools\\SorvaneMeter.exe", DriveKind::kFixed, true},
+        {L"E:\\SorvaneMeter.exe", DriveKind::kRemovable, false},
+        {L"Z:\\SorvaneMeter.exe", DriveKind::kRemote, false},
+        {L"D:\\SorvaneMeter.exe", DriveKind::kOther, false},
+        {L"\\\\server\\tools\\SorvaneMeter.exe", DriveKind::kFixed, false},
+        {L"c:\\users\\ana\\appdata\\local\\temp\\Temp1_m.zip\\SorvaneMeter.exe", DriveKind::kFixed,
+         false},
+        {L"C:\\Users\\Ana\\AppData\\Local\\Temporary\\SorvaneMeter.exe", DriveKind::kFixed, true},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(StartupCanWork(r.program, r.drive, temp, SameAscii), r.works) << &r - rows;
     }
 }
 
@@ -238,7 +314,8 @@ TEST(Position, AStoredPlaceIsKeptOnAnyMonitorElseEachCoordinateFallsBack) {
     };
     for (const Case& c : cases) {
         const WorkArea monitors[] = {primary, c.second};
-        const Position p = ResolvePosition(c.x, c.y, primary, monitors, 2, LengthsAt(144));
+        const Position p = KeepOnMonitors(StoredPlace(c.x, c.y, primary, LengthsAt(144)), primary,
+                                          monitors, 2, LengthsAt(144));
         EXPECT_EQ(std::make_pair(p.x, p.y), std::make_pair(c.wantX, c.wantY)) << c.x << "," << c.y;
     }
     EXPECT_EQ(ParseStoredInt("-99999999999999999999"), INT_MIN) << "read without overflow";

@@ -56,13 +56,15 @@ inline bool PumpUntilTick(HWND w, UINT_PTR id, DWORD ms) {
 }
 
 // A popup menu runs a loop of its own: this timer ends it, counting the menus it saw open
-// and noting whether Start with Windows showed its check mark.
+// and noting where the last was and whether Start with Windows showed its check mark.
 inline int g_menusEnded = 0;
 inline bool g_startChecked = false;
+inline RECT g_menuRect = {};
 inline void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     const HWND menu = FindWindowA("#32768", nullptr);
     g_menusEnded += IsWindowVisible(menu);
+    GetWindowRect(menu, &g_menuRect);
     const UINT state = GetMenuState(HMENU(SendMessageA(menu, MN_GETHMENU, 0, 0)),
                                     ID_START_WITH_WINDOWS, MF_BYCOMMAND);
     g_startChecked = state != UINT(-1) && (state & MF_CHECKED);
@@ -88,25 +90,36 @@ inline std::vector<uint32_t> IconPixels(HICON icon) {
     return pixels;
 }
 
-// The shell (Wine's takes seconds to forget an icon): it records A, M, D (add, modify,
-// delete; T a modify of the tip alone) and the last icon and tip it was given, and, still
-// starting at log-on, refuses the first; a refused add may land.
+// The shell (Wine's takes seconds to forget an icon): it records A, M, D, F, V (add, modify,
+// delete, focus back, version 4 asked; T a modify of the tip alone) and the last icon and tip
+// it was given, and, still starting at log-on, refuses the first; a refused add may land.
 struct FakeShell {
     static inline int refusals = 0;
-    static inline bool refusedAddsLand = false, iconThere = false;
+    static inline bool refusedAddsLand = false, iconThere = false, takesVersion4 = true;
+    static inline UINT version = 0;
     static inline std::string calls, tip;
     static inline std::vector<uint32_t> icon;
     static inline NOTIFYICONDATAA callback = {};  // whom a click on the icon tells, and how
-    // A click on the icon, told as the shell tells it.
-    static LRESULT Click(UINT event) {
-        return SendMessageA(callback.hWnd, callback.uCallbackMessage, callback.uID, event);
+    // A click on the icon, or a key, told as the shell tells it; the fourth version says where.
+    static LRESULT Click(UINT event, POINT at = {}) {
+        const bool v4 = version == NOTIFYICON_VERSION_4;
+        return SendMessageA(callback.hWnd, callback.uCallbackMessage,
+                            v4 ? MAKEWPARAM(at.x, at.y) : callback.uID,
+                            v4 ? MAKELPARAM(event, callback.uID) : event);
     }
     static BOOL WINAPI Notify(DWORD message, PNOTIFYICONDATAA data) {
-        calls += data->uFlags == NIF_TIP ? 'T' : "AMD"[message];
+        calls += data->uFlags == (NIF_TIP | NIF_SHOWTIP) ? 'T' : "AMDFV"[message];
+        if (message == NIM_SETVERSION) {
+            const bool holds = data->cbSize > offsetof(NOTIFYICONDATAA, uVersion);
+            version = takesVersion4 && iconThere && holds ? data->uVersion : 0;
+            return version == NOTIFYICON_VERSION_4;
+        }
         icon = data->uFlags & NIF_ICON ? IconPixels(data->hIcon) : icon;
-        tip = data->uFlags & NIF_TIP ? data->szTip : tip;
+        // The fourth version shows the standard tip only when asked to.
+        tip = data->uFlags & NIF_TIP ? data->uFlags & NIF_SHOWTIP ? data->szTip : "" : tip;
         callback = data->uFlags & NIF_MESSAGE ? *data : callback;
-        const bool taken = refusals-- <= 0 && iconThere != (message == NIM_ADD);
+        const bool taken =
+            message == NIM_SETFOCUS || (refusals-- <= 0 && iconThere != (message == NIM_ADD));
         iconThere |= message == NIM_ADD && (taken || refusedAddsLand);
         return taken;
     }
@@ -165,12 +178,13 @@ public:
         FakePower::fail = false;
         FakeShell::refusals = trayRefusals, FakeShell::refusedAddsLand = refusedAddsLand;
         FakeShell::iconThere = false, FakeShell::calls = FakeShell::tip = "";
-        FakeShell::callback = {};
+        FakeShell::callback = {}, FakeShell::version = 0;
         m_meter.SetPowerReader(FakePower::Read);
         m_meter.SetTrayNotifier(FakeShell::Notify);
         m_meter.SetNewerApi(FakeSystem::Api());
         m_meter.Register(GetModuleHandleA(nullptr), "SorvaneTestMeter", nullptr, nullptr);
-        m_meter.Create(GetModuleHandleA(nullptr), GetDesktopWindow(), "", WS_POPUP | WS_SYSMENU, 0);
+        m_meter.Create(GetModuleHandleA(nullptr), GetDesktopWindow(), "", WS_POPUP | WS_SYSMENU,
+                       CMainWin::kExStyleAtCreation);
     }
     ~MeterUnderTest() {
         DestroyWindow(hwnd());

@@ -3,6 +3,7 @@
 // sleep, the screen, monitors coming and going, a new scale), which Wine never sends.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -35,15 +36,35 @@ bool LayerIsTheReduction(CMainWin& m, int layer) {
     return memcmp(want.data(), m.GetLayerBits(), want.size()) == 0;
 }
 
+// A tool window from its first moment: out of Alt+Tab, Task View and the taskbar, and on
+// every virtual desktop.
+DWORD g_madeExStyle = ~0u;  // of the first window made while watched
+LRESULT CALLBACK SeeCreation(int code, WPARAM w, LPARAM l) {
+    if (code == HCBT_CREATEWND && g_madeExStyle == ~0u) {
+        g_madeExStyle = reinterpret_cast<CBT_CREATEWNDA*>(l)->lpcs->dwExStyle;
+    }
+    return CallNextHookEx(nullptr, code, w, l);
+}
+
+// The monitor as Windows tells of it with taskbars at the top and on the right.
+const RECT kWork = {0, 40, 1000, 768};
+BOOL WINAPI WorkAreaInfo(HMONITOR monitor, LPMONITORINFO info) {
+    const auto real = reinterpret_cast<decltype(&GetMonitorInfoA)>(Refusals::patched[0].second);
+    return real(monitor, info) && (info->rcWork = kWork, TRUE);
+}
+
 TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceAboveLaterWindowsAndObeysItsCommands) {
+    const HHOOK hook = SetWindowsHookExA(WH_CBT, SeeCreation, nullptr, GetCurrentThreadId());
+    MeterUnderTest{kOnBattery};  // made and gone
+    UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(g_madeExStyle & WS_EX_TOOLWINDOW) << "a tool window when made";
     DeleteFileA(SettingsFilePath().c_str());
-    RECT screen, work;  // taskbars at the top and on the right
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0);
-    work = {screen.left, screen.top + 40, screen.right - 24, screen.bottom};
-    SystemParametersInfoA(SPI_SETWORKAREA, 0, &work, 0);
+    ULONG_PTR* info = FindImportSlot("user32.dll", "GetMonitorInfoA");
+    Refusals::patched.emplace_back(info, *info);
+    PatchSlot(info, ULONG_PTR(WorkAreaInfo));
     MeterUnderTest t(MakeSample(kAcOffline, 1, 100, 7200));
     const HWND w = t.hwnd();
-    const auto place = std::make_pair(work.right - 85, work.top + 25);
+    const auto place = std::make_pair(kWork.right - 85, kWork.top + 25);
     EXPECT_EQ(Place(w), place);
     EXPECT_FALSE(IsWindowVisible(w));
     const HWND later = CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, nullptr,
@@ -58,7 +79,7 @@ TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceAboveLaterWindowsAndObeysItsCo
               MA_NOACTIVATE);
     MoveWindow(w, 10, 10, 60, 60, FALSE);
     SendMessageA(w, WM_COMMAND, MAKEWPARAM(ID_RESET_POSITION, 1), 0);
-    SystemParametersInfoA(SPI_SETWORKAREA, 0, &screen, 0);
+    Refusals::Unwatch();
     EXPECT_EQ(Place(w), place);
     EXPECT_EQ(std::make_pair(std::stol(Setting("POSX")), std::stol(Setting("POSY"))), place)
         << "kept at once";
@@ -136,7 +157,7 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
     m.FadeTo(kFadeOut, kFadeStepFast);
     t.FinishFade();
     EXPECT_EQ(layer[0], 0x5A) << "nothing drawn, and a fade only re-applies the alpha";
-    EXPECT_EQ(FakeShell::calls, "A") << "nor the tip told again";
+    EXPECT_EQ(FakeShell::calls, "AV") << "nor the tip told again";
     EXPECT_EQ(CountGdiObjects(), objects);
     // A minute less, the colour, the charge: each a new face.
     for (const PowerSample& s :
@@ -146,7 +167,7 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
         m.PollPower();
         EXPECT_EQ(std::exchange(layer[0], 0x5A), 0) << "a new face recomposes the layer";
     }
-    EXPECT_EQ(FakeShell::calls, "ATT") << "a minute less and the charge: the tip";
+    EXPECT_EQ(FakeShell::calls, "AVTT") << "a minute less and the charge: the tip";
     EXPECT_EQ(FakeShell::tip, METER_TITLE "\n56 % - 2:52 left");
 }
 
@@ -187,10 +208,7 @@ int Fills(CMainWin& m) {
 }
 
 TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
-    std::string never = "A";
-    for (int i = 0; i < TrayIcon::kTries; ++i) {
-        never += "MA";
-    }
+    const std::string never = "AMAMAMAMAMAMAMAMAMAMAMAMA";  // a try every 5 s for a minute
     const UINT restart = RegisterWindowMessageA("TaskbarCreated");
     const struct {
         int refusals, ticks;
@@ -200,15 +218,15 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
         bool timerLeft;
         std::string calls;  // a tick after the last try tries nothing
     } cases[] = {
-        {0, 30, false, 0, 0, false, "A"},
-        {3, 30, false, 0, 0, false, "AMAMA"},
-        {1, 30, true, 0, 0, false, "AM"},
+        {0, 30, false, 0, 0, false, "AV"},  // each icon taken is asked for the version
+        {3, 30, false, 0, 0, false, "AMAMAV"},
+        {1, 30, true, 0, 0, false, "AMV"},
         {99, 30, false, 0, 0, false, never},
         {99, 2, false, WM_QUERYENDSESSION, 0, true, "AMAMA"},  // it may yet be cancelled
         {99, 2, false, WM_ENDSESSION, FALSE, true, "AMAMA"},   // and it was
         {99, 2, false, WM_ENDSESSION, TRUE, false, "AMAMAD"},
-        {0, 0, false, restart, 0, false, "AA"},            // a restarted shell knows no icon
-        {0, 0, false, WM_DISPLAYCHANGE, 24, false, "AM"},  // and the taskbar's scale may be new
+        {0, 0, false, restart, 0, false, "AVAV"},           // a restarted shell knows no icon
+        {0, 0, false, WM_DISPLAYCHANGE, 24, false, "AVM"},  // and the taskbar's scale may be new
     };
     for (const auto& c : cases) {
         MeterUnderTest t(kOnBattery, c.refusals, c.land);
@@ -227,6 +245,48 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
 // whatever it held.
 POINT g_stalePoint;
 BOOL WINAPI NoCursor(LPPOINT p) { return *p = g_stalePoint, FALSE; }
+
+// The icon as a shell of the fourth version tells of it, or of the first: a click or the
+// keyboard's choice shows a hidden meter; the menu opens at the icon's point, or at a pointer
+// that can be read, and, cancelled, gives the keyboard back to the notification area.
+TEST(Meter, TheIconAnswersTheMouseAndTheKeyboardInEitherVersion) {
+    const POINT icon = {200, 300}, pointer = {250, 350}, none = {};
+    const struct {
+        bool version4;
+        UINT event;
+        bool shows;
+        POINT menu;
+        bool unread = false;
+    } rows[] = {
+        {true, NIN_SELECT, true, none},
+        {true, NIN_KEYSELECT, true, none},
+        {true, WM_CONTEXTMENU, false, icon},
+        {true, WM_RBUTTONDOWN, false, none},  // on release
+        {false, WM_LBUTTONDOWN, true, none},
+        {false, WM_RBUTTONDOWN, false, pointer},
+        {false, WM_RBUTTONDOWN, false, none, true},
+    };
+    for (const auto& r : rows) {
+        FakeShell::takesVersion4 = r.version4;
+        MeterUnderTest t(kOnBattery);
+        FakeShell::takesVersion4 = true;
+        t.FinishFade();
+        if (r.shows) {
+            t.Command(ID_HIDE), t.FinishFade();
+        }
+        SetCursorPos(pointer.x, pointer.y);
+        g_stalePoint = pointer;  // where a menu would open, on a stale reading
+        t.meter().SetCursorReader(r.unread ? NoCursor : GetCursorPos);
+        FakeShell::calls = "", g_menuRect = {};
+        const UINT_PTR end = SetTimer(nullptr, 0, 50, EndMenuNow);
+        FakeShell::Click(r.event, icon);
+        KillTimer(nullptr, end);
+        EXPECT_EQ(std::make_tuple(t.meter().GetFade().timerRunning == 1, g_menuRect.left,
+                                  g_menuRect.top, FakeShell::calls),
+                  std::make_tuple(r.shows, r.menu.x, r.menu.y, std::string(r.menu.x ? "F" : "")))
+            << r.event;
+    }
+}
 
 // A meter at 400, 300, faded in, and the cursor coming to rest on it.
 struct PointerTest : MeterUnderTest {
@@ -288,11 +348,6 @@ TEST(Pointer, ACursorThatCannotBeReadIsNeitherOnTheMeterNorGone) {
     t.meter().FadeTo(kFadeOut, kFadeStepFast);
     t.FinishFade();
     EXPECT_EQ(unread({100, 100}, TIMER_HOVER_WATCH), 0) << "nor gone from it: still hidden";
-    g_menusEnded = 0;
-    const UINT_PTR end = SetTimer(nullptr, 0, 100, EndMenuNow);
-    FakeShell::Click(WM_RBUTTONDOWN);
-    KillTimer(nullptr, end);
-    EXPECT_EQ(g_menusEnded, 0) << "nor a menu opened there from the tray";
 }
 
 TEST(Pointer, ADragKeepsThePressedPointUnderTheCursorUntilTheCaptureGoes) {
@@ -343,36 +398,41 @@ TEST(Events, TheMeterLetsItsMessagesThroughAndItsPollComeLateAndSleepWithTheScre
     EXPECT_TRUE(IsEqualGUID(FakeSystem::registered, GUID_SESSION_DISPLAY_STATUS));
 }
 
-// Monitors changed: once the burst of messages has settled, a meter whose top-left is on
-// no monitor's work area (1024 x 768 here) comes back by the start's rule, per coordinate,
-// and one on a monitor stays; the check runs once. (A new resolution's own burst is the
-// end-to-end checks'.)
-TEST(Events, AfterMonitorsChangeAMeterOnNoneComesBackAndOneOnAMonitorStays) {
+// Monitors changed: once the burst of messages has settled, the meter goes back to the place
+// the user chose where that lies on a monitor's work area (1024 x 768 here), and otherwise
+// by the start's rule, per coordinate, for the time being: the place saved stays the user's.
+// The check runs once. (A new resolution's own burst is the end-to-end checks'.)
+TEST(Events, AfterMonitorsChangeTheMeterGoesBackToTheUsersPlaceWhereThereIsOne) {
     const struct {
         UINT message;
         WPARAM wParam;
-        POINT place, want;
+        const char *x, *y;  // the user's place, stored
+        POINT want;
     } cases[] = {
-        {WM_DISPLAYCHANGE, 24, {100, 100}, {100, 100}},
-        {WM_SETTINGCHANGE, SPI_SETWORKAREA, {300, -200}, {300, 25}},
+        {WM_DISPLAYCHANGE, 24, "100", "100", {100, 100}},
+        {WM_SETTINGCHANGE, SPI_SETWORKAREA, "300", "-200", {300, 25}},
     };
     for (const auto& c : cases) {
+        WritePrivateProfileStringA("WINDOW", "POSX", c.x, SettingsFilePath().c_str());
+        WritePrivateProfileStringA("WINDOW", "POSY", c.y, SettingsFilePath().c_str());
         MeterUnderTest t(kOnBattery);
-        MoveWindow(t.hwnd(), c.place.x, c.place.y, 60, 60, FALSE);
+        MoveWindow(t.hwnd(), 500, 500, 60, 60, FALSE);  // where a change of monitors put it
         SendMessageA(t.hwnd(), c.message, c.wParam, 0);
         PumpFor(600);
         const DWORD last = GetTickCount();
         SendMessageA(t.hwnd(), c.message, c.wParam, 0);  // the burst goes on
-        ASSERT_TRUE(PumpUntilTick(t.hwnd(), TIMER_PLACE_CHECK, 3000)) << c.place.x;
+        ASSERT_TRUE(PumpUntilTick(t.hwnd(), TIMER_PLACE_CHECK, 3000)) << c.y;
         EXPECT_GE(GetTickCount() - last, 900u) << "each message starts the wait again";
-        EXPECT_EQ(Place(t.hwnd()), std::make_pair(c.want.x, c.want.y)) << c.place.x;
+        EXPECT_EQ(Place(t.hwnd()), std::make_pair(c.want.x, c.want.y)) << c.y;
+        SendMessageA(t.hwnd(), WM_QUERYENDSESSION, 0, 0);
+        EXPECT_EQ(Setting("POSY"), c.y) << "the user's place is saved";
         EXPECT_FALSE(PumpUntilTick(t.hwnd(), TIMER_PLACE_CHECK, 1500)) << "the check runs once";
     }
-    MeterUnderTest hidden(kOnBattery);
+    MeterUnderTest hidden(kOnBattery);  // at 300, 25 for the place stored last
     hidden.Command(ID_HIDE), hidden.FinishFade();
     MoveWindow(hidden.hwnd(), 1500, 300, 60, 60, FALSE);
     FakeShell::Click(WM_LBUTTONDOWN);
-    EXPECT_EQ(Place(hidden.hwnd()).first, 939) << "shown onto a work area at once";
+    EXPECT_EQ(Place(hidden.hwnd()), std::make_pair(300L, 25L)) << "shown where it belongs at once";
 }
 
 // Two monitors side by side in the real screen, as Windows 10 shows them to a program
@@ -398,9 +458,6 @@ struct TwoScales {
     static BOOL WINAPI Enum(HDC, LPCRECT, MONITORENUMPROC f, LPARAM data) {
         RECT a = {0, 0, kSeam, 768}, b = {kSeam, 0, 1024, 768};
         return f(kA, nullptr, &a, data) && f(kB, nullptr, &b, data);
-    }
-    static BOOL WINAPI PrimaryWorkArea(UINT, UINT, PVOID area, UINT) {  // SPI_GETWORKAREA
-        return *static_cast<RECT*>(area) = {0, 0, kSeam, 768}, TRUE;
     }
     static HRESULT WINAPI Dpi(HMONITOR m, int, UINT* x, UINT* y) {
         return *x = *y = m == kA ? 144 : 96, S_OK;
@@ -432,7 +489,6 @@ struct TwoScales {
             {"MonitorFromWindow", reinterpret_cast<void*>(FromWindow)},
             {"GetMonitorInfoA", reinterpret_cast<void*>(Info)},
             {"EnumDisplayMonitors", reinterpret_cast<void*>(Enum)},
-            {"SystemParametersInfoA", reinterpret_cast<void*>(PrimaryWorkArea)},
             {"UpdateLayeredWindow", reinterpret_cast<void*>(Update)}};
         for (const auto& f : fakes) {
             ULONG_PTR* slot = FindImportSlot("user32.dll", f.first);
