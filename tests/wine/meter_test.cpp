@@ -150,6 +150,33 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
     EXPECT_EQ(FakeShell::tip, METER_TITLE "\n56 % - 2:52 left");
 }
 
+// The layers at 100 % of faces in every colour, moon shape and kind of status text, as the
+// build before the outline was spread at larger scales drew them under this machine's Wine
+// 8 and Liberation fonts, kept as hashes: a pixel that moves anywhere fails.
+TEST(Meter, AtOneHundredPercentEveryPixelStaysAsItWas) {
+    const struct {
+        PowerSample sample;
+        uint64_t hash;  // FNV-1a of the layer's bytes
+    } cases[] = {
+        {MakeSample(kAcOffline, 0, 4, 720), 15036886376618175771u},
+        {MakeSample(kAcOffline, 2, 18, 3240), 2346740217529160898u},
+        {MakeSample(kAcOffline, 0, 50, kUnknownTime), 17109831244960524222u},
+        {MakeSample(kAcOffline, 0, 75, 13500), 8437163782819944925u},
+        {MakeSample(kAcOnline, 8, 100, kUnknownTime), 9286714308525392209u},
+        {MakeSample(kAcOffline, 4, 3, 600), 1199726654443430988u},
+    };
+    MeterUnderTest t(cases[0].sample);
+    for (const auto& c : cases) {
+        FakePower::sample = c.sample;
+        t.meter().PollPower();
+        uint64_t hash = 14695981039346656037u;
+        for (int i = 0; i < 60 * 60 * 4; ++i) {
+            hash = (hash ^ t.meter().GetLayerBits()[i]) * 1099511628211u;
+        }
+        EXPECT_EQ(hash, c.hash) << int(c.sample.batteryLifePercent) << " %";
+    }
+}
+
 // The moon on the face and on its mask is the one its geometry lights, in each way of
 // drawing it: a crescent, the straight half moon, a gibbous moon; seen above the texts.
 TEST(Meter, TheMoonIsDrawnAsItsGeometryLightsIt) {
