@@ -40,7 +40,7 @@ public:
     int CreateFonts();
     int DrawOutlinedText(HDC dc, const RECT& rect, const char* text, COLORREF outline,
                          COLORREF fill);
-    void DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline, COLORREF fill);
+    bool DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline, COLORREF fill);
     void CreateDrawingTools();
     int DrawMoon(double phase, double tilt);
 
@@ -100,6 +100,7 @@ private:
     // Moves the window's top-left there, again if a change of scale on the way moved it.
     void PlaceAt(Position p);
     bool DrawFace(const FaceDescription& d);
+    bool SpreadOutline(HDC dc, const RECT& rect, const char* text, COLORREF colour);
 
     // Everything the face is drawn with, freed in this order.
     struct DrawingTools {
@@ -112,6 +113,7 @@ private:
 
     CDibImage m_face;
     CDibImage m_mask;
+    CDibImage m_spread;  // where the texts' outline is spread above 100 %
     PowerSample m_snapshot = {};
     DrawingTools m_tools;
     FadeState m_fade;

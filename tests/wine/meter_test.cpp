@@ -177,6 +177,42 @@ TEST(Meter, AtOneHundredPercentEveryPixelStaysAsItWas) {
     }
 }
 
+// Above 100 % the outline is as wide to the eye as at 100 %, 2 window pixels: every pixel
+// of a text has outline around it up to that far from it, left and up one face pixel
+// further than right and down, and no outline lies beyond.
+TEST(Meter, AtLargerScalesTheOutlineReachesAsFarAroundEveryPixelOfTheTexts) {
+    MeterUnderTest t(kOnBattery);
+    const int scales[][3] = {{144, 6, 5}, {192, 8, 7}};  // DPI; reach left and up, right and down
+    for (const auto& c : scales) {
+        RECT place = {300, 300, 300 + c[0] * 60 / 96, 300 + c[0] * 60 / 96};
+        SendMessageA(t.hwnd(), WM_DPICHANGED, MAKEWPARAM(c[0], c[0]), LPARAM(&place));
+        const int n = t.meter().GetLengths().face;
+        CDibImage s;
+        ASSERT_TRUE(s.CreateDib(n, n, 24) && s.FillColor(0)) << c[0];
+        t.meter().DrawFaceTexts(s.GetMemDC(), DescribeSample(kOnBattery), RGB(255, 0, 0),
+                                RGB(0, 0, 255));
+        std::vector<char> text(n * n);  // with any of the texts' fill
+        for (int i = 0; i < n * n; ++i) {
+            text[i] = GetBValue(SurfacePixel(s, i % n, i / n)) > 0;
+        }
+        int missing = 0, beyond = 0;
+        for (int i = 0; i < n * n; ++i) {
+            const int x = i % n, y = i / n;
+            bool reached = false;  // by a text pixel c[2] right and down of it to c[1] left and up
+            for (int dy = -c[2]; dy <= c[1]; ++dy) {
+                for (int dx = -c[2]; dx <= c[1]; ++dx) {
+                    reached |= x + dx >= 0 && x + dx < n && y + dy >= 0 && y + dy < n &&
+                               text[(y + dy) * n + x + dx];
+                }
+            }
+            const bool inked = SurfacePixel(s, x, y) != 0;
+            missing += reached && !inked, beyond += inked && !reached;
+        }
+        EXPECT_EQ(std::make_pair(missing, beyond), std::make_pair(0, 0)) << c[0] << " DPI";
+        EXPECT_GT(std::count(text.begin(), text.end(), 1), n * n / 50) << c[0] << " DPI: texts";
+    }
+}
+
 // The moon on the face and on its mask is the one its geometry lights, in each way of
 // drawing it: a crescent, the straight half moon, a gibbous moon; seen above the texts.
 TEST(Meter, TheMoonIsDrawnAsItsGeometryLightsIt) {
