@@ -8,7 +8,7 @@
 
 #include "resources/resource.h"
 #include "tests/support/lit_share.h"
-#include "tests/support/reference_reduce.h"
+#include "meter/layer_reduce.h"
 #include "tests/support/refusals.h"
 #include "tests/support/wine_support.h"
 
@@ -28,10 +28,10 @@ bool Premultiplied(CMainWin& m) {
     }
     return over == 0;
 }
-// The layer is the plain reduction of a face and a mask 4 x its size.
+// The layer is the reduction of the face and the mask, 4 x its size.
 bool LayerIsTheReduction(CMainWin& m, int layer) {
     std::vector<uint8_t> want(layer * layer * 4);
-    ReduceLayerReference(m.GetFace().GetRows(), m.GetMask().GetRows(), layer, want.data());
+    ReduceLayer(m.GetFace().GetRows(), m.GetMask().GetRows(), layer, want.data());
     return memcmp(want.data(), m.GetLayerBits(), want.size()) == 0;
 }
 

@@ -11,7 +11,7 @@ SORVANE_SCREEN="1024x768x24"
 SORVANE_WINE_OVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 SORVANE_PACKAGES=(
-    cmake g++ make googletest libgtest-dev libbenchmark-dev
+    cmake g++ make googletest libgtest-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     binutils-mingw-w64-x86-64 wine wine64 xvfb xserver-xephyr xauth fonts-liberation2 xdotool imagemagick x11-xserver-utils
     x11-apps
