@@ -1,6 +1,6 @@
 #include "imaging/dibimage.h"
 
-#include "framework/scoped_gdi.h"
+#include "framework/owned_handles.h"
 #include "imaging/dib_layout.h"
 
 namespace {

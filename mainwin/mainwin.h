@@ -6,7 +6,7 @@
 
 #include "framework/lengths.h"
 #include "framework/newer_api.h"
-#include "framework/scoped_gdi.h"
+#include "framework/owned_handles.h"
 #include "framework/window.h"
 #include "imaging/dibimage.h"
 #include "mainwin/fade_state.h"

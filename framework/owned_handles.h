@@ -1,8 +1,9 @@
-// Handles that free themselves: a GDI object, a memory DC or the screen's DC with one
-// owner, and a selection into a DC that puts back what it replaced. Moved, never
-// copied: a handle freed twice, or by two owners, is the fault these rule out.
-#ifndef SORVANE_SCOPED_GDI_H
-#define SORVANE_SCOPED_GDI_H
+// Handles that free themselves: any handle with the function that frees it (a registry
+// key, say), a GDI object, a memory DC or the screen's DC with one owner, and a
+// selection into a DC that puts back what it replaced. Moved, never copied: a handle
+// freed twice, or by two owners, is the fault these rule out.
+#ifndef SORVANE_OWNED_HANDLES_H
+#define SORVANE_OWNED_HANDLES_H
 
 #include <windows.h>
 
