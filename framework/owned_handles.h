@@ -28,6 +28,13 @@ public:
         }
         m_handle = handle;
     }
+    // Asks make() for a handle only while there is none: one Windows refused is asked for
+    // again the next time.
+    template <typename Make> void MakeIfMissing(Make make) {
+        if (!m_handle) {
+            m_handle = make();
+        }
+    }
 
 private:
     Handle m_handle = nullptr;

@@ -102,9 +102,12 @@ private:
     bool DrawFace(const FaceDescription& d);
     bool SpreadOutline(HDC dc, const RECT& rect, const char* text, COLORREF colour);
 
-    // Everything the face is drawn with, freed in this order.
-    struct DrawingTools {
+    // What the face is drawn with: the fonts CreateFonts makes, then the pens and brushes
+    // CreateDrawingTools makes, freed in this order.
+    struct FaceFonts {
         GdiObject<HFONT> bigFont, smallFont;
+    };
+    struct DrawingTools {
         GdiObject<HPEN> lightPen;
         GdiObject<HBRUSH> lightBrush;
         GdiObject<HPEN> blackPen;
@@ -115,6 +118,7 @@ private:
     CDibImage m_mask;
     CDibImage m_spread;  // where the texts' outline is spread above 100 %
     PowerSample m_snapshot = {};
+    FaceFonts m_fonts;
     DrawingTools m_tools;
     FadeState m_fade;
     PointerState m_pointer;

@@ -57,8 +57,7 @@ int CMainWin::ApplyDpi(int dpi, const POINT* at) {
         ScaleDrag(m_pointer, m_lengths.dpi, next.dpi);
     }
     m_lengths = next;
-    m_tools.bigFont.Reset();
-    m_tools.smallFont.Reset();
+    m_fonts = FaceFonts{};
     CreateFonts();
     m_layerAt = at;
     if (m_faceWanted) {

@@ -63,17 +63,12 @@ bool CMainWin::SpreadOutline(HDC dc, const RECT& rect, const char* text, COLORRE
     return true;
 }
 
-// Makes the fonts that are missing: a font Windows refused is asked for again at the
-// next drawing.
+// Makes the fonts that are missing.
 int CMainWin::CreateFonts() {
-    if (!m_tools.bigFont) {
-        const LOGFONTA big = FaceFont(m_lengths.bigFont, FW_BOLD);
-        m_tools.bigFont.Reset(CreateFontIndirectA(&big));
-    }
-    if (!m_tools.smallFont) {
-        const LOGFONTA small = FaceFont(m_lengths.smallFont, FW_NORMAL);
-        m_tools.smallFont.Reset(CreateFontIndirectA(&small));
-    }
+    const LOGFONTA big = FaceFont(m_lengths.bigFont, FW_BOLD);
+    const LOGFONTA small = FaceFont(m_lengths.smallFont, FW_NORMAL);
+    m_fonts.bigFont.MakeIfMissing([&] { return CreateFontIndirectA(&big); });
+    m_fonts.smallFont.MakeIfMissing([&] { return CreateFontIndirectA(&small); });
     return 1;
 }
 
@@ -108,10 +103,10 @@ bool CMainWin::DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline,
     // that either can be freed at any time.
     int outlined = 0;
     {
-        const Selection big(dc, m_tools.bigFont);
+        const Selection big(dc, m_fonts.bigFont);
         outlined = DrawOutlinedText(dc, percentRect, d.percentText, outline, fill);
     }
-    const Selection small(dc, m_tools.smallFont);
+    const Selection small(dc, m_fonts.smallFont);
     return DrawOutlinedText(dc, statusRect, d.statusText, outline, fill) && outlined;
 }
 
@@ -125,7 +120,7 @@ bool CMainWin::DrawFace(const FaceDescription& d) {
     const bool mask = DrawFaceTexts(m_mask.GetMemDC(), d, kWhite, kWhite);
     const bool face = DrawFaceTexts(m_face.GetMemDC(), d, kLightColour, d.stateColour);
     const bool layer = UpdateLayer(0) != 0;
-    return moon && mask && face && layer && m_tools.bigFont && m_tools.smallFont;
+    return moon && mask && face && layer && m_fonts.bigFont && m_fonts.smallFont;
 }
 
 int CMainWin::PollPower() {
