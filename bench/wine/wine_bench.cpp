@@ -18,7 +18,6 @@
 #include <psapi.h>
 
 #include "bench/wine/heap_census.h"
-#include "bench/wine/import_counter.h"
 #include "mainwin/mainwin.h"
 #include "resources/resource.h"
 #include "meter/face_layout.h"
@@ -233,24 +232,6 @@ double ChangedRedraw(CMainWin& m, const Counts& n, Summary& summary) {
     };
     renew();
 
-    // The drawing is checked before it is timed: both make the same DrawTextA calls.
-    ImportCounter counter;
-    if (counter.Install()) {
-        const auto draws = [&](auto f) {
-            counter.Count(f);
-            return counter.Calls("user32.dll", "DrawTextA");
-        };
-        const long long meterDraws = draws(redraw), referenceDraws = draws(textOnly);
-        counter.Uninstall();
-        printf("  DrawTextA calls counted: one redraw %lld, the reference batch %lld "
-               "(expected %d)\n",
-               meterDraws, referenceDraws, kDrawsPerRedraw);
-        if (meterDraws != kDrawsPerRedraw || referenceDraws != kDrawsPerRedraw) {
-            summary.Add("WARNING: a redraw makes %lld DrawTextA calls, not %d", meterDraws,
-                        kDrawsPerRedraw);
-        }
-    }
-
     for (int i = 0; i < n.warmups; ++i) {
         redraw();
         textOnly();
@@ -356,47 +337,42 @@ void RedrawAtScales(CMainWin& m, const Counts& n, Summary& summary) {
 void ReplayedDay(CMainWin& m, Summary& summary) {
     printf("\n== a replayed day: 6 h of samples every 3 s\n");
     constexpr int kSamples = 6 * 3600 / 3;
-    ImportCounter counter;
-    if (!counter.Install()) {
-        summary.Add("replayed day: the import table could not be patched; redraws not counted");
-        return;
-    }
+    // A redraw writes the whole layer: its first byte, a see-through corner, is 0 again.
+    uint8_t* const layer = const_cast<uint8_t*>(m.GetLayerBits());
     unsigned seed = 20261208;
     PowerSample previous = {};
     FaceDescription shown = {};
     char tip[kTextBufferSize] = "", text[kTextBufferSize];
-    int changed = 0, visible = 0, tipChanges = 0;
+    int changed = 0, visible = 0, tipChanges = 0, redraws = 0;
     const auto tips = [] {
         return std::count(FakeShell::calls.begin(), FakeShell::calls.end(), 'T');
     };
     const long long tipsBefore = tips();
-    counter.Count([&] {
-        for (int i = 0; i < kSamples; ++i) {
-            const int left = 6 * 3600 + 1800 - 3 * i;  // seconds, as the discharge says
-            seed = seed * 1103515245u + 12345u;
-            const int jitter = static_cast<int>((seed >> 16) % 61) - 30;  // the estimate wobbles
-            const uint8_t percent = static_cast<uint8_t>(95 - i * 80 / kSamples);
-            const PowerSample sample = MakeSample(kAcOffline, percent < 33 ? kBatteryFlagLow : 1,
-                                                  percent, static_cast<uint32_t>(left + jitter));
-            changed += SampleChanged(previous, sample);
-            const FaceDescription d = DescribeSample(sample);
-            visible += i == 0 || !SameFace(shown, d);
-            DescribeForTip(sample, text, sizeof(text));
-            tipChanges += strcmp(text, tip) != 0;
-            memcpy(tip, text, sizeof(tip));
-            previous = sample, shown = d;
-            FakePower::sample = sample;
-            m.PollPower();
-            if (i % 100 == 0) {
-                DrainMessages();
-            }
+    for (int i = 0; i < kSamples; ++i) {
+        const int left = 6 * 3600 + 1800 - 3 * i;  // seconds, as the discharge says
+        seed = seed * 1103515245u + 12345u;
+        const int jitter = static_cast<int>((seed >> 16) % 61) - 30;  // the estimate wobbles
+        const uint8_t percent = static_cast<uint8_t>(95 - i * 80 / kSamples);
+        const PowerSample sample = MakeSample(kAcOffline, percent < 33 ? kBatteryFlagLow : 1,
+                                              percent, static_cast<uint32_t>(left + jitter));
+        changed += SampleChanged(previous, sample);
+        const FaceDescription d = DescribeSample(sample);
+        visible += i == 0 || !SameFace(shown, d);
+        DescribeForTip(sample, text, sizeof(text));
+        tipChanges += strcmp(text, tip) != 0;
+        memcpy(tip, text, sizeof(tip));
+        previous = sample, shown = d;
+        FakePower::sample = sample;
+        layer[0] = 0x5A;
+        m.PollPower();
+        redraws += layer[0] != 0x5A;
+        if (i % 100 == 0) {
+            DrainMessages();
         }
-    });
-    const long long redraws = counter.Calls("user32.dll", "DrawTextA") / kDrawsPerRedraw;
-    counter.Uninstall();
+    }
     printf("  %d samples, %d of them changed, %d changes of the face\n", kSamples, changed,
            visible);
-    summary.Add("replayed day, %d samples: redraws before %d (every changed sample), now %lld: "
+    summary.Add("replayed day, %d samples: redraws before %d (every changed sample), now %d: "
                 "%.1fx fewer; %.2f redraws per visible change (goal: at most 1)",
                 kSamples, changed, redraws, changed / static_cast<double>(redraws),
                 redraws / static_cast<double>(visible));
@@ -461,48 +437,17 @@ void UnchangedPoll(CMainWin& m, const Counts& n, Summary& summary) {
     m.PollPower();
     DrainMessages();
 
-    ImportCounter counter;
-    if (!counter.Install()) {
-        summary.Add("unchanged poll: the import table could not be patched; calls not counted");
-        return;
-    }
-    // The counter must see a changed poll's work, or its zero below would mean nothing.
-    FakePower::sample = OnBattery(58);
-    counter.Count([&] { m.PollPower(); });
-    const long long changedCalls = counter.Calls(), changedGdi = counter.Calls("gdi32.dll");
-    const std::vector<std::string> changedList = counter.Called();
-    m.PollPower();
-
     const Snapshot before = Settled();
     const int readsBefore = FakePower::reads;
-    counter.Count([&] {
-        for (int i = 0; i < n.unchangedPolls; ++i) {
-            m.PollPower();
-        }
-    });
+    for (int i = 0; i < n.unchangedPolls; ++i) {
+        m.PollPower();
+    }
     const int reads = FakePower::reads - readsBefore;
     const Snapshot after = Take();
-    const long long calls = counter.Calls(), gdiCalls = counter.Calls("gdi32.dll"),
-                    userCalls = counter.Calls("user32.dll");
-    const std::vector<std::string> unchangedList = counter.Called();
-    counter.Uninstall();
-
-    printf("  one changed poll, for comparison: %lld calls into DLLs, %lld of them into gdi32;"
-           " most called:\n",
-           changedCalls, changedGdi);
-    for (size_t i = 0; i < changedList.size() && i < 8; ++i) {
-        printf("    %s\n", changedList[i].c_str());
-    }
     printf("  %d unchanged polls (%d reads of the power source):\n", n.unchangedPolls, reads);
     PrintSnapshot("before", before);
     PrintSnapshot("after", after);
-    for (const std::string& s : unchangedList) {
-        printf("    called: %s\n", s.c_str());
-    }
-    summary.Add("unchanged polls x%d: %lld calls into any DLL (gdi32 %lld, user32 %lld; a "
-                "changed poll makes %lld)",
-                n.unchangedPolls, calls, gdiCalls, userCalls, changedCalls);
-    summary.Add("  growth: %s", Growth(before, after).c_str());
+    summary.Add("unchanged polls x%d: growth: %s", n.unchangedPolls, Growth(before, after).c_str());
 
     CMainWin::PowerReader volatile reader = FakePower::Read;
     SYSTEM_POWER_STATUS status;
@@ -527,6 +472,32 @@ void UnchangedPoll(CMainWin& m, const Counts& n, Summary& summary) {
                 "x %d calls)",
                 Median(pollNs) / Median(readNs), Median(pollNs), Median(readNs), n.repetitions,
                 n.pollsPerRepetition);
+}
+
+// Runs under Wine's relay trace (tools/bench): a changed poll, then the unchanged ones,
+// each stretch after a mark the trace shows; the calls that return into this program's
+// own code there are its calls into DLLs.
+int CallsUnderTrace(const Counts& n) {
+    MeterUnderTest t(OnBattery(57));
+    t.FinishFade();
+    DrainMessages();
+    const auto* base = reinterpret_cast<const BYTE*>(GetModuleHandleA(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    printf("program %04lx %llx %llx\n", GetCurrentProcessId(),
+           static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(base)),
+           static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(base)) +
+               nt->OptionalHeader.SizeOfImage);
+    FakePower::sample = OnBattery(58);
+    OutputDebugStringA("sorvane mark: a changed poll");
+    t.meter().PollPower();
+    OutputDebugStringA("sorvane mark: unchanged polls");
+    for (int i = 0; i < n.unchangedPolls; ++i) {
+        t.meter().PollPower();
+    }
+    OutputDebugStringA("sorvane mark: end");
+    printf("%d unchanged polls\n", n.unchangedPolls);
+    return 0;
 }
 
 // c. What changed samples and whole meters leave behind.
@@ -599,9 +570,12 @@ void Leaks(const Counts& n, Summary& summary) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool quick = argc > 1 && strcmp(argv[1], "--quick") == 0;
+    const bool quick = argc > 1 && strcmp(argv[argc - 1], "--quick") == 0;
     const Counts& n = quick ? kQuick : kFull;
     setvbuf(stdout, nullptr, _IONBF, 0);  // the log shows how far a run that failed got
+    if (argc > 1 && strcmp(argv[1], "--calls") == 0) {
+        return CallsUnderTrace(n);
+    }
     DeleteFileA(SettingsFilePath().c_str());
     Summary summary;
     if (!CheckCensuses()) {
