@@ -14,7 +14,7 @@ SORVANE_PACKAGES=(
     cmake g++ make googletest libgtest-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     binutils-mingw-w64-x86-64 wine wine64 xvfb xserver-xephyr xauth fonts-liberation2 xdotool imagemagick x11-xserver-utils
-    x11-apps
+    x11-apps python3-pil
     util-linux shellcheck debootstrap
     # The 32-bit program's Wine and the X libraries it loads at run time (only recommended).
     wine32:i386 libxrandr2:i386 libxinerama1:i386 libxrender1:i386
