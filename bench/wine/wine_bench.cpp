@@ -63,6 +63,16 @@ template <typename F> double TimeMs(F&& f) {
     return (Seconds() - start) * 1000;
 }
 
+// Nanoseconds that a call of f takes, timed over count calls.
+template <typename F> double PerCallNs(int count, F&& f) {
+    return TimeMs([&] {
+               for (int i = 0; i < count; ++i) {
+                   f();
+               }
+           }) *
+           1e6 / count;
+}
+
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
@@ -182,27 +192,22 @@ void Reduction(const Counts& n, double redrawMs, Summary& summary) {
         faceRows[y] = &face[(kFace - 1 - y) * kRowBytes];
         maskRows[y] = &mask[(kFace - 1 - y) * kRowBytes];
     }
-    const auto microseconds = [](auto work) {  // a call, timed over kCalls
-        return TimeMs([&] {
-                   for (int i = 0; i < kCalls; ++i) {
-                       work();
-                   }
-               }) *
-               1000 / kCalls;
+    const auto reduce = [&] {
+        ReduceLayer(faceRows.data(), maskRows.data(), kLayer, layer.data());
     };
-    std::vector<double> reduceUs, copyUs;
+    const auto copyInput = [&] {
+        memcpy(copy.data(), face.data(), face.size());
+        memcpy(copy.data() + face.size(), mask.data(), mask.size());
+    };
+    std::vector<double> reduceNs, copyNs;
     for (int rep = 0; rep < 5 * n.repetitions; ++rep) {
-        reduceUs.push_back(microseconds(
-            [&] { ReduceLayer(faceRows.data(), maskRows.data(), kLayer, layer.data()); }));
-        copyUs.push_back(microseconds([&] {
-            memcpy(copy.data(), face.data(), face.size());
-            memcpy(copy.data() + face.size(), mask.data(), mask.size());
-        }));
+        reduceNs.push_back(PerCallNs(kCalls, reduce));
+        copyNs.push_back(PerCallNs(kCalls, copyInput));
     }
+    const double reduceUs = Minimum(reduceNs) / 1000, copyUs = Minimum(copyNs) / 1000;
     summary.Add("reduction as shipped / memcpy of its %d input bytes: %.2fx (%.1f us / %.1f us); "
                 "%.1f %% of a redraw",
-                int(copy.size()), Minimum(reduceUs) / Minimum(copyUs), Minimum(reduceUs),
-                Minimum(copyUs), Minimum(reduceUs) / redrawMs / 10);
+                int(copy.size()), reduceUs / copyUs, reduceUs, copyUs, reduceUs / redrawMs / 10);
 }
 
 // a. A changed sample: moon, texts on face and mask, reduction, UpdateLayeredWindow.
@@ -269,15 +274,6 @@ double ChangedRedraw(CMainWin& m, const Counts& n, Summary& summary) {
 
     const double medianRedraw = Median(redrawMs), medianText = Median(textMs);
     const double moon = Median(moonMs), layer = Median(layerMs), window = Median(windowMs);
-    printf("  %d redraws and %d text batches, each timed alone\n", calls, calls);
-    printf("  redraw: median %.3f ms, minimum %.3f ms\n", medianRedraw, Minimum(redrawMs));
-    printf("  its %d DrawTextA calls: median %.3f ms (%.1f us each), minimum %.3f ms\n",
-           kDrawsPerRedraw, medianText, medianText * 1000 / kDrawsPerRedraw, Minimum(textMs));
-    printf("  besides (medians): DrawMoon %.3f ms; UpdateLayer(0), the reduction and "
-           "UpdateLayeredWindow, %.3f ms; UpdateLayer(1), UpdateLayeredWindow alone, %.3f ms\n",
-           moon, layer, window);
-    printf("  the same %d DrawTextA calls into DIB sections made just before: median %.3f ms\n",
-           kDrawsPerRedraw, Median(freshTextMs));
     // Besides its texts, every redraw makes the moon on three new DIB sections, as the
     // design has it, and calls UpdateLayeredWindow: under Wine these alone come to about
     // 0.8 times the texts, so a redraw cannot come within 1.5 times them; the goal's
@@ -319,8 +315,6 @@ void RedrawAtScales(CMainWin& m, const Counts& n, Summary& summary) {
             }
         }
         medians[i] = Median(ms);
-        printf("  %d DPI: a %d x %d layer from a %d x %d face, median redraw %.3f ms\n", dpis[i],
-               layer, layer, 4 * layer, 4 * layer, medians[i]);
     }
     RECT back = {300, 300, 360, 360};
     SendMessageA(m.GetHwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), LPARAM(&back));
@@ -391,19 +385,10 @@ void FullScreenCheck(CMainWin& m, const Counts& n, Summary& summary) {
     bool covered = false;
     std::vector<double> checkNs, fadeNs;
     for (int rep = 0; rep < n.repetitions + 1; ++rep) {
-        const double c = TimeMs([&] {
-            for (int i = 0; i < kCalls; ++i) {
-                covered |= watch.FullScreenNow();
-            }
-        });
-        const double f = TimeMs([&] {
-            for (int i = 0; i < kCalls; ++i) {
-                m.UpdateLayer(1);
-            }
-        });
+        const double c = PerCallNs(kCalls, [&] { covered |= watch.FullScreenNow(); });
+        const double f = PerCallNs(kCalls, [&] { m.UpdateLayer(1); });
         if (rep > 0) {  // the first is the warm-up
-            checkNs.push_back(c * 1e6 / kCalls);
-            fadeNs.push_back(f * 1e6 / kCalls);
+            checkNs.push_back(c), fadeNs.push_back(f);
         }
     }
     summary.Add("full-screen check / alpha-only layer update: %.2fx (%.0f ns / %.0f ns, medians "
@@ -453,19 +438,10 @@ void UnchangedPoll(CMainWin& m, const Counts& n, Summary& summary) {
     SYSTEM_POWER_STATUS status;
     std::vector<double> pollNs, readNs;
     for (int rep = 0; rep < n.repetitions + 1; ++rep) {
-        const double p = TimeMs([&] {
-            for (int i = 0; i < n.pollsPerRepetition; ++i) {
-                m.PollPower();
-            }
-        });
-        const double r = TimeMs([&] {
-            for (int i = 0; i < n.pollsPerRepetition; ++i) {
-                reader(&status);
-            }
-        });
+        const double p = PerCallNs(n.pollsPerRepetition, [&] { m.PollPower(); });
+        const double r = PerCallNs(n.pollsPerRepetition, [&] { reader(&status); });
         if (rep > 0) {  // the first is the warm-up
-            pollNs.push_back(p * 1e6 / n.pollsPerRepetition);
-            readNs.push_back(r * 1e6 / n.pollsPerRepetition);
+            pollNs.push_back(p), readNs.push_back(r);
         }
     }
     summary.Add("unchanged poll / bare FakePower::Read: %.2fx (%.1f ns / %.1f ns, medians of %d "
