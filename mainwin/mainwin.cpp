@@ -212,7 +212,7 @@ int CMainWin::Teardown() {
     if (m_place.Known()) {
         SavePosition();
     }
-    m_tools = DrawingTools{};
+    m_fonts = FaceFonts{}, m_tools = DrawingTools{};
     // After a log-off teardown the window lives on briefly; nothing may tick into
     // the freed layer.
     StopTimer(TIMER_FADE);

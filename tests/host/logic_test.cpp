@@ -4,7 +4,7 @@
 
 #include <limits.h>
 #include <math.h>
-#include <random>
+#include <algorithm>
 #include <string.h>
 #include <string>
 #include <utility>
@@ -22,7 +22,6 @@
 #include "settings/position_rules.h"
 #include "settings/startup_rules.h"
 #include "tests/support/lit_share.h"
-#include "tests/support/reference_reduce.h"
 #include "tests/support/sample_maker.h"
 
 namespace {
@@ -228,25 +227,32 @@ TEST(Moon, TheLightGrowsWithTheChargeSmoothlyAndFacesLeftAndDown) {
     EXPECT_EQ(PlanMoon(kHalfPi, 0.0, 240).polygon[0].x, 120);
 }
 
-// The Wine tests anchor the reference to the real surfaces at 100 % and 150 %.
-TEST(Pixels, TheReductionIsThePlainMeanOfEachBlockAtEveryScale) {
-    std::mt19937 random(20261207);
-    for (int layer : {60, 75, 90, 120, 300}) {    // 100 % to 500 %
-        const int n = 4 * layer, stride = 3 * n;  // faces of 4 x the layer, 3 bytes a pixel
-        std::vector<uint8_t> f(n * stride), m(n * stride);
+// Each window pixel is the truncated mean of its 4 x 4 block of the face, its alpha that of
+// the mask's green alone, and the window's top row is stored last: at 100 % and at 500 %.
+TEST(Pixels, EachWindowPixelIsTheMeanOfItsBlock) {
+    for (int layer : {60, 300}) {
+        const int n = 4 * layer, stride = 3 * n;
+        std::vector<uint8_t> face(n * stride), mask(n * stride);
         std::vector<uint8_t*> faceRows(n), maskRows(n);
         for (int y = 0; y < n; ++y) {
-            faceRows[y] = &f[y * stride], maskRows[y] = &m[y * stride];
+            faceRows[y] = &face[y * stride], maskRows[y] = &mask[y * stride];
         }
-        for (size_t i = 0; i < f.size(); ++i) {
-            const uint32_t r = random();
-            f[i] = uint8_t(r), m[i] = uint8_t(r >> 8);
+        faceRows[2][3 * 6] = 255;       // one blue sample in window pixel (1, 0)
+        for (int i = 0; i < 16; ++i) {  // window pixel (2, 1)
+            maskRows[4 + i / 4][3 * (8 + i % 4) + 1] = 254;  // green: coverage
+            maskRows[4 + i / 4][3 * (8 + i % 4)] = 255;      // blue: none
+            faceRows[4 + i / 4][3 * (8 + i % 4) + 2] = 200;  // red
         }
-        std::vector<uint8_t> fast(layer * layer * 4 + 4, 0xA5), want(layer * layer * 4);
-        ReduceLayer(faceRows.data(), maskRows.data(), layer, fast.data());
-        ReduceLayerReference(faceRows.data(), maskRows.data(), layer, want.data());
-        ASSERT_EQ(memcmp(fast.data(), want.data(), want.size()), 0) << layer;
-        EXPECT_EQ(fast.back(), 0xA5) << "nothing written past the layer";
+        std::vector<uint8_t> got(layer * layer * 4 + 4, 0xA5);
+        ReduceLayer(faceRows.data(), maskRows.data(), layer, got.data());
+        const auto pixel = [&](int x, int y) {  // blue, green, red, alpha
+            const uint8_t* p = &got[((layer - 1 - y) * layer + x) * 4];
+            return std::vector<int>(p, p + 4);
+        };
+        EXPECT_EQ(pixel(1, 0), std::vector<int>({15, 0, 0, 0})) << layer;
+        EXPECT_EQ(pixel(2, 1), std::vector<int>({0, 0, 200, 254})) << layer;
+        EXPECT_EQ(std::count(got.begin(), got.end() - 4, 0), layer * layer * 4 - 3) << layer;
+        EXPECT_EQ(got.back(), 0xA5) << "nothing written past the layer";
     }
 }
 
@@ -289,11 +295,8 @@ TEST(Pointer, TheHoverDelayRunsOnceAndTheBoxHasOddEdges) {
     }
 }
 
-// What the Win32 and end-to-end checks, at 100 % and 150 %, do not reach: the outline at
-// 200 %, 16 pixels wide on a 480-pixel face, and the bounds of 100 % and 500 %.
-TEST(Lengths, TheOutlineAt200AndTheBounds) {
-    EXPECT_EQ(std::make_pair(LengthsAt(192).outlineFrom, LengthsAt(192).outlineTo),
-              std::make_pair(-8, 7));
+// What the Win32 and end-to-end checks do not reach: the bounds of 100 % and 500 %.
+TEST(Lengths, TheScaleIsBoundedAt100And500Percent) {
     EXPECT_EQ(LengthsAt(72).layer, 60) << "below 100 %: 100 %";
     EXPECT_EQ(LengthsAt(960).layer, 300) << "bounded at 500 %";
 }

@@ -9,7 +9,7 @@
 
 #include "resources/resource.h"
 #include "tests/support/lit_share.h"
-#include "tests/support/reference_reduce.h"
+#include "meter/layer_reduce.h"
 #include "tests/support/refusals.h"
 #include "tests/support/wine_support.h"
 
@@ -29,10 +29,10 @@ bool Premultiplied(CMainWin& m) {
     }
     return over == 0;
 }
-// The layer is the plain reduction of a face and a mask 4 x its size.
+// The layer is the reduction of the face and the mask, 4 x its size.
 bool LayerIsTheReduction(CMainWin& m, int layer) {
     std::vector<uint8_t> want(layer * layer * 4);
-    ReduceLayerReference(m.GetFace().GetRows(), m.GetMask().GetRows(), layer, want.data());
+    ReduceLayer(m.GetFace().GetRows(), m.GetMask().GetRows(), layer, want.data());
     return memcmp(want.data(), m.GetLayerBits(), want.size()) == 0;
 }
 
@@ -169,6 +169,69 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
     }
     EXPECT_EQ(FakeShell::calls, "AVTT") << "a minute less and the charge: the tip";
     EXPECT_EQ(FakeShell::tip, METER_TITLE "\n56 % - 2:52 left");
+}
+
+// The layers at 100 % of faces in every colour, moon shape and kind of status text, as the
+// build before the outline was spread at larger scales drew them under this machine's Wine
+// 8 and Liberation fonts, kept as hashes: a pixel that moves anywhere fails.
+TEST(Meter, AtOneHundredPercentEveryPixelStaysAsItWas) {
+    const struct {
+        PowerSample sample;
+        uint64_t hash;  // FNV-1a of the layer's bytes
+    } cases[] = {
+        {MakeSample(kAcOffline, 0, 4, 720), 15036886376618175771u},
+        {MakeSample(kAcOffline, 2, 18, 3240), 2346740217529160898u},
+        {MakeSample(kAcOffline, 0, 50, kUnknownTime), 17109831244960524222u},
+        {MakeSample(kAcOffline, 0, 75, 13500), 8437163782819944925u},
+        {MakeSample(kAcOnline, 8, 100, kUnknownTime), 9286714308525392209u},
+        {MakeSample(kAcOffline, 4, 3, 600), 1199726654443430988u},
+    };
+    MeterUnderTest t(cases[0].sample);
+    for (const auto& c : cases) {
+        FakePower::sample = c.sample;
+        t.meter().PollPower();
+        uint64_t hash = 14695981039346656037u;
+        for (int i = 0; i < 60 * 60 * 4; ++i) {
+            hash = (hash ^ t.meter().GetLayerBits()[i]) * 1099511628211u;
+        }
+        EXPECT_EQ(hash, c.hash) << int(c.sample.batteryLifePercent) << " %";
+    }
+}
+
+// Above 100 % the outline is as wide to the eye as at 100 %, 2 window pixels: every pixel
+// of a text has outline around it up to that far from it, left and up one face pixel
+// further than right and down, and no outline lies beyond.
+TEST(Meter, AtLargerScalesTheOutlineReachesAsFarAroundEveryPixelOfTheTexts) {
+    MeterUnderTest t(kOnBattery);
+    const int scales[][3] = {{144, 6, 5}, {192, 8, 7}};  // DPI; reach left and up, right and down
+    for (const auto& c : scales) {
+        RECT place = {300, 300, 300 + c[0] * 60 / 96, 300 + c[0] * 60 / 96};
+        SendMessageA(t.hwnd(), WM_DPICHANGED, MAKEWPARAM(c[0], c[0]), LPARAM(&place));
+        const int n = t.meter().GetLengths().face;
+        CDibImage s;
+        ASSERT_TRUE(s.CreateDib(n, n, 24) && s.FillColor(0)) << c[0];
+        t.meter().DrawFaceTexts(s.GetMemDC(), DescribeSample(kOnBattery), RGB(255, 0, 0),
+                                RGB(0, 0, 255));
+        std::vector<char> text(n * n);  // with any of the texts' fill
+        for (int i = 0; i < n * n; ++i) {
+            text[i] = GetBValue(SurfacePixel(s, i % n, i / n)) > 0;
+        }
+        int missing = 0, beyond = 0;
+        for (int i = 0; i < n * n; ++i) {
+            const int x = i % n, y = i / n;
+            bool reached = false;  // by a text pixel c[2] right and down of it to c[1] left and up
+            for (int dy = -c[2]; dy <= c[1]; ++dy) {
+                for (int dx = -c[2]; dx <= c[1]; ++dx) {
+                    reached |= x + dx >= 0 && x + dx < n && y + dy >= 0 && y + dy < n &&
+                               text[(y + dy) * n + x + dx];
+                }
+            }
+            const bool inked = SurfacePixel(s, x, y) != 0;
+            missing += reached && !inked, beyond += inked && !reached;
+        }
+        EXPECT_EQ(std::make_pair(missing, beyond), std::make_pair(0, 0)) << c[0] << " DPI";
+        EXPECT_GT(std::count(text.begin(), text.end(), 1), n * n / 50) << c[0] << " DPI: texts";
+    }
 }
 
 // The moon on the face and on its mask is the one its geometry lights, in each way of
