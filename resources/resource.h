@@ -9,10 +9,6 @@
 #define IDB_ABOUT 104
 #define IDI_TRAY 105
 
-/* File properties shown by Explorer and the task manager */
-#define SORVANE_VERSION 1, 0, 0, 0
-#define SORVANE_VERSION_TEXT "1.0.0"
-
 /* Popup menu commands */
 #define ID_QUIT 40002
 #define ID_ABOUT 40003
