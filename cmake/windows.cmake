@@ -34,6 +34,7 @@ add_library(sorvane_win STATIC
     settings/startup_entry.cpp
     about/aboutwin.cpp
     app/globals.cpp
+    app/running_meter.cpp
 )
 target_compile_options(sorvane_win PRIVATE ${SORVANE_WARNINGS} ${SORVANE_PROGRAM_FLAGS})
 target_compile_definitions(sorvane_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
