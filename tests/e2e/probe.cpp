@@ -1,7 +1,7 @@
 // What the end-to-end checks cannot see from X: the program's windows as Windows knows them.
 // Commands: start EXE, end MSG WPARAM LPARAM (its exit code), decoy, rect|own-rect
-// [meter|about|menu|decoy|cover] (own-rect: as the window's own program sees it), post WINDOW MSG
-// WPARAM LPARAM, active, mode WIDTH HEIGHT (the display's), cover [X] [caption] (a full-screen
+// [meter|about|menu|usage|decoy|cover] (own-rect: as the window's own program sees it), post WINDOW
+// MSG WPARAM LPARAM, active, mode WIDTH HEIGHT (the display's), cover [X] [caption] (a full-screen
 // window over the monitor at X, or a maximized one with a caption, until closed), mutex SECONDS
 // (the meter's, held). Its manifest makes it per-monitor v2 aware, so that it reads real pixels.
 #include <windows.h>
@@ -19,9 +19,10 @@ HWND Find(const char* which) {
     const char* title = !strcmp(which, "decoy")   ? "SorvaneDecoy"
                         : !strcmp(which, "cover") ? "SorvaneCover"
                                                   : METER_TITLE;
-    return !strcmp(which, "about")  ? FindWindowA(ABOUT_CLASS_NAME, nullptr)
-           : !strcmp(which, "menu") ? FindWindowA("#32768", nullptr)
-                                    : FindWindowA(METER_CLASS_NAME, title);
+    return !strcmp(which, "about")   ? FindWindowA(ABOUT_CLASS_NAME, nullptr)
+           : !strcmp(which, "menu")  ? FindWindowA("#32768", nullptr)
+           : !strcmp(which, "usage") ? FindWindowA("#32770", USAGE_TITLE)  // a message box
+                                     : FindWindowA(METER_CLASS_NAME, title);
 }
 
 // In front until it is closed: the decoy, so that a start that takes the foreground shows,
