@@ -279,7 +279,7 @@ TEST(Switches, OneInAnyCaseOrFormAndAnythingElseIsNotUnderstood) {
     const std::pair<const char*, Request> cases[] = {
         {" /Show\t", Request::kShow},       {"--hide", Request::kHide},
         {"\"--Quit\"", Request::kQuit},     {"/?", Request::kHelp},
-        {"/quit /show", Request::kUnknown}, {"/resetting", Request::kUnknown}};
+        {"/quit /show", Request::kUnknown}, {"/showing", Request::kUnknown}};
     for (const auto& c : cases) {
         EXPECT_EQ(ParseCommandLine(c.first), c.second) << c.first;
     }
