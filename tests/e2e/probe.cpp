@@ -1,10 +1,11 @@
 // What the end-to-end checks cannot see from X: the program's windows as Windows knows them.
 // Commands: start EXE, end MSG WPARAM LPARAM (its exit code), decoy, rect|own-rect
-// [meter|about|menu|decoy|cover] (own-rect: as the window's own program sees it), exstyle
+// [meter|about|menu|usage|decoy|cover] (own-rect: as the window's own program sees it), exstyle
 // [WINDOW], post WINDOW MSG WPARAM LPARAM, active, mode WIDTH HEIGHT (the display's), cover [X]
 // [caption|xaml|small] (over the monitor at X until closed: a full-screen window, a maximized
 // one, a full-screen one of the shell switcher's class, a small one), mutex SECONDS [denied]
-// (the meter's, held; as an elevated copy holds it). Per-monitor v2 aware: it reads real pixels.
+// (the meter's, held; as an elevated copy holds it). Its manifest makes it per-monitor v2
+// aware, so that it reads real pixels.
 #include <windows.h>
 #include <sddl.h>
 
@@ -25,6 +26,7 @@ HWND Find(const char* which) {
     return !strcmp(which, "about")   ? FindWindowA(ABOUT_CLASS_NAME, nullptr)
            : !strcmp(which, "menu")  ? FindWindowA("#32768", nullptr)
            : !strcmp(which, "cover") ? FindWindowA(nullptr, title)
+           : !strcmp(which, "usage") ? FindWindowA("#32770", USAGE_TITLE)  // a message box
                                      : FindWindowA(METER_CLASS_NAME, title);
 }
 

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/switches.h"
 #include "framework/format.h"
 #include "mainwin/cover_rule.h"
 #include "mainwin/fade_state.h"
@@ -349,6 +350,18 @@ TEST(Position, ThePathCutSkipsTrailBytesAndKeepsTheSeparator) {
         strcpy(buffer, c.in);
         TruncateAfterLastChar(buffer, '\\', c.lead);
         EXPECT_STREQ(buffer, c.out) << c.in;
+    }
+}
+
+// One switch, /name or --name in any case, perhaps quoted, blanks around it; /? asks for the
+// usage. A second word or a longer name is not understood.
+TEST(Switches, OneInAnyCaseOrFormAndAnythingElseIsNotUnderstood) {
+    const std::pair<const char*, Request> cases[] = {
+        {" /Show\t", Request::kShow},       {"--hide", Request::kHide},
+        {"\"--Quit\"", Request::kQuit},     {"/?", Request::kHelp},
+        {"/quit /show", Request::kUnknown}, {"/showing", Request::kUnknown}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseCommandLine(c.first), c.second) << c.first;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/running_meter.h"
 #include "resources/resource.h"
 #include "tests/support/lit_share.h"
 #include "meter/layer_reduce.h"
@@ -88,6 +89,13 @@ TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceAboveLaterWindowsAndObeysItsCo
         FakeShell::Click(other);
         EXPECT_EQ(t.meter().GetFade().timerRunning, 0) << "tray notification " << other;
     }
+}
+
+// /quit waits for the meter's process to end: this one, which holds the window, goes on, so
+// after the wait the meter is said to run still (and the program exits 1).
+TEST(Meter, QuitWaitsForTheProcessAndSaysWhenItGoesOn) {
+    MeterUnderTest t(kOnBattery);
+    EXPECT_FALSE(AskRunningMeter(t.hwnd(), ID_QUIT, 100));
 }
 
 // Each way the meter fades by itself or on a command, one after the other, to its end; the

@@ -1,6 +1,8 @@
 // The DIB surface, the window library and the About splash on real GDI and USER.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <io.h>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,9 @@
 #include "tests/support/wine_support.h"
 
 namespace {
+
+// Lines end in a plain LF, as ctest reads the list of cases (text mode would add a CR).
+[[maybe_unused]] const int kPlainLines = _setmode(_fileno(stdout), _O_BINARY);
 
 // A surface made again frees the old one: the refusal sweep, which makes each again, counts it.
 TEST(Surface, EachObjectIsFreedOnceAndFailuresSayWhy) {

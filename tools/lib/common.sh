@@ -16,6 +16,8 @@ SORVANE_PACKAGES=(
     binutils-mingw-w64-x86-64 wine wine64 xvfb xserver-xephyr xauth fonts-liberation2 xdotool imagemagick x11-xserver-utils
     x11-apps python3-pil
     util-linux shellcheck debootstrap
+    # The release: its zip, its signature and the checks of its manifests.
+    zip unzip osslsigncode openssl python3-yaml
     # The 32-bit program's Wine and the X libraries it loads at run time (only recommended).
     wine32:i386 libxrandr2:i386 libxinerama1:i386 libxrender1:i386
 )
