@@ -231,10 +231,9 @@ TEST(Startup, TheCheckMarkIsOnOnlyWhileThisProgramStartsWithWindows) {
     wchar_t own[MAX_PATH + 3] = L"\"";
     GetModuleFileNameW(nullptr, own + 1, MAX_PATH);
     lstrcatW(own, L"\"");
-    const wchar_t* other = L"\"C:\\Program Files\\Other\\meter.exe\"";
     // The value, Task Manager's mark (0: none), the check mark.
     const std::tuple<const wchar_t*, BYTE, bool> cases[] = {
-        {own, 0, true}, {own, 2, true}, {own, 3, false}, {other, 0, false}};
+        {own, 0, true}, {own, 2, true}, {own, 3, false}, {L"\"C:\\Other\\meter.exe\"", 0, false}};
     for (const auto& [value, mark, checked] : cases) {
         const BYTE data[12] = {mark};
         LeaveRunKey();
