@@ -42,7 +42,8 @@ int Foreground(const char* title, DWORD style, RECT r, int show) {
     DWORD since = GetTickCount();
     bool shown = IsWindowVisible(Find("meter"));
     SetTimer(nullptr, 0, 10, nullptr);
-    for (MSG msg; (w || GetTickCount() - since < 5000) && GetMessageA(&msg, nullptr, 0, 0) > 0;) {
+    for (MSG msg; (w || (!shown && GetTickCount() - since < 5000)) &&
+                  GetMessageA(&msg, nullptr, 0, 0) > 0;) {
         DispatchMessageA(&msg);
         if (w && !IsWindow(w)) {
             NotifyWinEvent(EVENT_OBJECT_DESTROY, w, OBJID_WINDOW, CHILDID_SELF);
@@ -50,11 +51,7 @@ int Foreground(const char* title, DWORD style, RECT r, int show) {
         }
         if (IsWindowVisible(Find("meter")) != shown) {
             shown = !shown;
-            printf("%s %lu\n", shown ? "shown" : "hidden", GetTickCount() - since);
-            fflush(stdout);
-        }
-        if (!w && shown) {
-            break;
+            printf("%s %lu\n", shown ? "shown" : "hidden", GetTickCount() - since), fflush(stdout);
         }
     }
     return 0;
