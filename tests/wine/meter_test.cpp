@@ -235,19 +235,25 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
 }
 
 // A log-off asked for is allowed at once, and the meter goes on until it is certain: cancelled,
-// it goes on whole (the tray icon's retries, the poll, the face); certain, the icon goes.
+// it goes on whole (the tray icon's retries, the poll, the face); certain, it lets go of the
+// icon, the retries, the poll and the display's registration.
 TEST(Session, ALogOffIsAllowedAndTheMeterGoesOnUntilItIsCertain) {
     for (int end : {-1, FALSE, TRUE}) {    // not yet known, cancelled, certain
         MeterUnderTest t(kOnBattery, 99);  // a shell that refuses the icon
         uint8_t* layer = const_cast<uint8_t*>(t.meter().GetLayerBits());
         layer[0] = 0x5A;
+        const int reads = FakePower::reads;
         EXPECT_EQ(SendMessageA(t.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
         if (end >= 0) {
             SendMessageA(t.hwnd(), WM_ENDSESSION, end, ENDSESSION_LOGOFF);
         }
         FakePower::sample = MakeSample(kAcOffline, 0, 56, 10320);
         SendMessageA(t.hwnd(), WM_TIMER, TIMER_POLL, 0);
+        SendMessageA(t.hwnd(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
         const bool on = end != TRUE;
+        EXPECT_EQ(FakePower::reads - reads, on ? 2 : 0) << end << ": a poll and a broadcast read";
+        EXPECT_EQ(FakeSystem::unregistered != nullptr, !on)
+            << end << ": the display's registration";
         EXPECT_EQ(FakeShell::calls, on ? "A" : "AD") << end;
         EXPECT_TRUE(!on || layer[0] == 0) << end << ": the face drawn again";
         EXPECT_EQ(TimerRuns(t.hwnd(), TIMER_POLL, 3000), on) << end;
@@ -366,12 +372,6 @@ TEST(Events, TheMeterLetsItsMessagesThroughAndItsPollComeLateAndSleepWithTheScre
         EXPECT_EQ(FakePower::reads - reads, s[1]) << "state " << s[0];
         EXPECT_EQ(TimerRuns(t.hwnd(), TIMER_POLL, 3000), s[2] == 1) << "state " << s[0];
     }
-    SendMessageA(t.hwnd(), WM_ENDSESSION, TRUE, 0);
-    EXPECT_EQ(FakeSystem::unregistered, reinterpret_cast<HPOWERNOTIFY>(&FakeSystem::registered))
-        << "the teardown gives the display registration back";
-    const int reads = FakePower::reads;
-    SendMessageA(t.hwnd(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
-    EXPECT_EQ(FakePower::reads, reads) << "after the teardown a broadcast makes nothing";
     EXPECT_TRUE(IsEqualGUID(FakeSystem::registered, GUID_SESSION_DISPLAY_STATUS));
 }
 
