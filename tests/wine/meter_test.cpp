@@ -500,12 +500,12 @@ TEST_F(Desktop, ItStartsAtTheScaleOfTheMonitorItsPlaceIsOnAndAChangeToThatScaleM
     EXPECT_EQ(Place(t.hwnd()), std::make_pair(600L, 300L));
 }
 
-// Pressed left of the middle, dragged onto A and back by 1 to 3 pixels a move.
+// Pressed left of and above the middle, dragged onto A and back by 1 to 3 pixels a move.
 TEST_F(Desktop, ADragAcrossTheSeamChangesTheScaleOnceEachWayAndKeepsThePointUnderTheCursor) {
     desktop.Watch(t.hwnd(), 96);
     t.FinishFade();
     MoveWindow(t.hwnd(), TwoScales::kSeam + 20, 300, 60, 60, FALSE);
-    POINT cursor = {TwoScales::kSeam + 40, 330}, held = {20, 30};  // the point under the cursor
+    POINT cursor = {TwoScales::kSeam + 40, 320}, held = {20, 20};  // the point under the cursor
     SetCursorPos(cursor.x, cursor.y);
     SendMessageA(t.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(held.x, held.y));
     const std::pair<int, int> rows = TextRows(t.meter().GetFace());
