@@ -51,7 +51,7 @@ private:
     Notifier m_notify = Shell_NotifyIconA;
     NewerApi m_api = {};
     UINT m_taskbarCreated = 0;
-    int m_triesLeft = 0;          // the retry timer runs while this is above 0
+    int m_triesLeft = 0;  // the retry timer runs while this is above 0
     bool m_shellHasIcon = false;
     bool m_version4 = false;
     char m_tip[64] = METER_TITLE;
