@@ -11,11 +11,9 @@ SORVANE_SCREEN="1024x768x24"
 SORVANE_WINE_OVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 SORVANE_PACKAGES=(
-    cmake g++ make googletest libgtest-dev
-    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
-    binutils-mingw-w64-x86-64 wine wine64 xvfb xserver-xephyr xauth fonts-liberation2 xdotool imagemagick x11-xserver-utils
-    x11-apps python3-pil
-    util-linux shellcheck debootstrap
+    cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+    binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 xvfb xserver-xephyr xauth
+    fonts-liberation2 xdotool imagemagick x11-xserver-utils x11-apps python3-pil util-linux shellcheck debootstrap
     # The release: its zip, its signature and the checks of its manifests.
     zip unzip osslsigncode openssl python3-yaml
     # The 32-bit program's Wine and the X libraries it loads at run time (only recommended).
@@ -53,16 +51,11 @@ sorvane_options() { # names..., --, arguments...
     [ $# -eq 0 ] || [ $words -eq 1 ] || sorvane_refuse "unknown argument: $1"
 }
 
-# For a script that takes no arguments.
-sorvane_no_arguments() { sorvane_options -- "$@"; }
-
 # Installs what is missing when root; otherwise says exactly what to run.
 sorvane_ensure_packages() {
     local missing=() p
     for p in "${SORVANE_PACKAGES[@]}"; do
-        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-            missing+=("$p")
-        fi
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     if [ "$(id -u)" -ne 0 ]; then
@@ -83,11 +76,8 @@ sorvane_build() { # preset, targets...
     shift
     mkdir -p "$SORVANE_BUILD/logs"
     (cd "$SORVANE_ROOT" && cmake --preset "$preset" -B "$SORVANE_BUILD/$preset" &&
-        cmake --build "$SORVANE_BUILD/$preset" -j"$(nproc)" ${1:+--target "$@"}) \
-        >"$log" 2>&1
-    local rc=$?
-    [ $rc -ne 0 ] && tail -40 "$log" >&2
-    return $rc
+        cmake --build "$SORVANE_BUILD/$preset" -j"$(nproc)" ${1:+--target "$@"}) >"$log" 2>&1 ||
+        { tail -40 "$log" >&2; return 1; }
 }
 
 # The packages and a build, or the script ends saying which build failed.
@@ -115,30 +105,20 @@ sorvane_i386() {
 SORVANE_ELF32='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 SORVANE_ELF32_MASK='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
 
-# A fresh Wine prefix inside the build tree. No window manager runs on Xvfb, so
-# Wine is told not to wait for one whenever a window is shown or hidden.
-sorvane_wine_env() {
+# The Wine environment, and its prefix inside the build tree: made afresh with "fresh", or
+# when there is none yet. No window manager runs on Xvfb, so Wine is told not to wait for
+# one whenever a window is shown or hidden.
+sorvane_prefix() { # [fresh]
     sorvane_i386 >&2
-    export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$SORVANE_BUILD/wine/prefix}"
-    export WINEDEBUG="${WINEDEBUG:--all}"
-    export WINEDLLOVERRIDES="$SORVANE_WINE_OVERRIDES"
-    export WINEARCH=win64
-}
-
-sorvane_fresh_prefix() {
-    sorvane_wine_env
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$(dirname "$WINEPREFIX")"
+    export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$SORVANE_BUILD/wine/prefix}" WINEDEBUG="${WINEDEBUG:--all}"
+    export WINEDLLOVERRIDES="$SORVANE_WINE_OVERRIDES" WINEARCH=win64
+    [ -z "${1:-}" ] && [ -d "$WINEPREFIX" ] && return 0
+    rm -rf "$WINEPREFIX" && mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
 }
-
-# The Wine environment, with a fresh prefix when there is none yet.
-sorvane_prefix() {
-    sorvane_wine_env
-    [ -d "$WINEPREFIX" ] || sorvane_fresh_prefix
-}
+sorvane_fresh_prefix() { sorvane_prefix fresh; }
 
 # The scale of every Wine process started after it: 96 is 100 %, 144 is 150 %.
 sorvane_logpixels() {
@@ -174,7 +154,7 @@ sorvane_nested() { # Xephyr options..., --, command...
 # sorvane_write_battery DIR PERCENT STATE
 #   STATE: charging | discharging | full | not-charging
 sorvane_write_battery() {
-    local dir="$1" percent="$2" state="$3" online=0 status=Discharging
+    local dir="$1" percent="$2" state="$3" online=0 status=Discharging file
     case "$state" in
         charging) online=1; status=Charging ;;
         full) online=1; status=Full ;;
@@ -182,16 +162,11 @@ sorvane_write_battery() {
         discharging) ;;
         *) echo "unknown battery state: $state" >&2; return 1 ;;
     esac
-    mkdir -p "$dir/AC" "$dir/BAT0"
-    echo Mains >"$dir/AC/type"
-    echo "$online" >"$dir/AC/online"
-    echo Battery >"$dir/BAT0/type"
-    echo "$status" >"$dir/BAT0/status"
-    echo 5000000 >"$dir/BAT0/charge_full"
-    echo $((percent * 50000)) >"$dir/BAT0/charge_now"
-    echo 1000000 >"$dir/BAT0/current_now"
-    echo 12000000 >"$dir/BAT0/voltage_now"
-    echo 1 >"$dir/BAT0/present"
+    mkdir -p "$dir/AC" "$dir/BAT0" || return 1
+    for file in AC/type=Mains "AC/online=$online" BAT0/type=Battery "BAT0/status=$status" BAT0/charge_full=5000000 \
+        BAT0/charge_now=$((percent * 50000)) BAT0/current_now=1000000 BAT0/voltage_now=12000000 BAT0/present=1; do
+        echo "${file#*=}" >"$dir/${file%%=*}"
+    done
 }
 
 # Why a simulated battery cannot be had here, or nothing when it can.
@@ -260,11 +235,6 @@ sorvane_ids() {
 sorvane_text() { sed -n "s/^#define $1 \"\(.*\)\"\$/\1/p" "$SORVANE_ROOT/resources/resource.h"; }
 
 # The value of one of them.
-sorvane_id() {
-    local line
-    line="$(sorvane_ids "$1")"
-    [ -n "$line" ] || { echo "no $1 in resources/resource.h" >&2; return 1; }
-    echo "${line#* }"
-}
+sorvane_id() { sorvane_ids "$1" | awk -v name="$1" '{ print $2 } END { if (!NR) { print "no " name " in resources/resource.h" >"/dev/stderr"; exit 1 } }'; }
 
 . "$SORVANE_ROOT/tools/lib/wine10.sh"
