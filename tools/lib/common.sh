@@ -88,10 +88,9 @@ sorvane_build_or_exit() { # preset, targets...
         { echo "tools/${0##*/}: the $1 build failed (see $SORVANE_BUILD/logs/build-$1.log)" >&2; exit 1; }
 }
 
-# Wine's loader is a 32-bit program. Where this kernel runs none (it lacks IA32 emulation,
-# as on some virtual machines), Debian 13's static qemu-i386 from the Wine 10 chroot runs
-# them: registered with binfmt_misc for the whole machine and opened at once ("F"), so that
-# it serves inside chroots and namespaces too. Says why when it cannot.
+# Wine's loader is a 32-bit program. Where this kernel runs none (no IA32 emulation), the Wine
+# 10 chroot's static qemu-i386 runs them: registered with binfmt_misc for the whole machine and
+# opened at once ("F"), so that it serves in chroots and namespaces too. Says why when it cannot.
 sorvane_i386() {
     local misc=/proc/sys/fs/binfmt_misc root
     /lib/ld-linux.so.2 --version >/dev/null 2>&1 && return 0
@@ -121,16 +120,11 @@ sorvane_prefix() { # [fresh]
 sorvane_fresh_prefix() { sorvane_prefix fresh; }
 
 # The scale of every Wine process started after it: 96 is 100 %, 144 is 150 %.
-sorvane_logpixels() {
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-    wineserver -w
-}
+sorvane_logpixels() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; wineserver -w; }
 
-# Runs a command under a private Xvfb of the standard screen size, on the first free
-# display from $SORVANE_DISPLAY (99): runs at the same time start far apart.
-sorvane_xvfb() {
-    xvfb-run -a -n "${SORVANE_DISPLAY:-99}" -s "-screen 0 $SORVANE_SCREEN -nolisten tcp" "$@"
-}
+# Runs a command under a private Xvfb of the standard size, on the first free display from
+# $SORVANE_DISPLAY (99): runs at the same time start far apart.
+sorvane_xvfb() { xvfb-run -a -n "${SORVANE_DISPLAY:-99}" -s "-screen 0 $SORVANE_SCREEN -nolisten tcp" "$@"; }
 
 # Runs a command on a private Xephyr display nested in the current one, made with the
 # options given before "--": two monitors, or a screen whose resolution may change.
@@ -144,16 +138,12 @@ sorvane_nested() { # Xephyr options..., --, command...
     for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
     DISPLAY=":$(cat "$number")" "$@"
     rc=$?
-    kill $pid
-    wait $pid 2>/dev/null
-    rm -f "$number"
-    return $rc
+    kill $pid; wait $pid 2>/dev/null
+    rm -f "$number" && return $rc
 }
 
-# Writes a simulated battery into a power-supply folder (tmpfs).
-# sorvane_write_battery DIR PERCENT STATE
-#   STATE: charging | discharging | full | not-charging
-sorvane_write_battery() {
+# A simulated battery in a power-supply folder (tmpfs).
+sorvane_write_battery() { # folder, percent, charging | discharging | full | not-charging
     local dir="$1" percent="$2" state="$3" online=0 status=Discharging file
     case "$state" in
         charging) online=1; status=Charging ;;
@@ -180,12 +170,10 @@ sorvane_battery_unavailable() {
     fi
 }
 
-# Runs a command where Wine reads a simulated battery: in a private mount namespace,
-# whose tmpfs hides the machine's own power supply folder from this command and
-# nothing else. This file is sourced in there, and exported functions survive. A
-# Wine server from outside would serve the outside's folder, so none is left.
-# sorvane_with_battery PERCENT STATE COMMAND [ARGS...]
-sorvane_with_battery() {
+# Runs a command where Wine reads a simulated battery: a private mount namespace's tmpfs hides
+# the machine's power supply folder from it alone. This file is sourced in there, and exported
+# functions survive. A Wine server from outside would serve the outside's folder: none is left.
+sorvane_with_battery() { # percent, state, command...
     wineserver -k 2>/dev/null
     # shellcheck disable=SC2016 # expanded by the shell inside the namespace
     unshare -m --propagation private bash -c '
