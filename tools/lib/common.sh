@@ -139,7 +139,7 @@ sorvane_nested() { # Xephyr options..., --, command...
     DISPLAY=":$(cat "$number")" "$@"
     rc=$?
     kill $pid; wait $pid 2>/dev/null
-    rm -f "$number" && return $rc
+    rm -f "$number"; return $rc
 }
 
 # A simulated battery in a power-supply folder (tmpfs).
