@@ -161,13 +161,9 @@ sorvane_write_battery() { # folder, percent, charging | discharging | full | not
 
 # Why a simulated battery cannot be had here, or nothing when it can.
 sorvane_battery_unavailable() {
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "not root: mounting a tmpfs over /sys/class/power_supply needs root"
-    elif ! command -v unshare >/dev/null; then
-        echo "unshare is not installed (util-linux)"
-    elif ! unshare -m --propagation private true 2>/dev/null; then
-        echo "unshare -m is refused here (no mount namespaces)"
-    fi
+    [ "$(id -u)" -eq 0 ] || { echo "not root: mounting a tmpfs over /sys/class/power_supply needs root" && return; }
+    command -v unshare >/dev/null || { echo "unshare is not installed (util-linux)" && return; }
+    unshare -m --propagation private true 2>/dev/null || echo "unshare -m is refused here (no mount namespaces)"
 }
 
 # Runs a command where Wine reads a simulated battery: a private mount namespace's tmpfs hides
