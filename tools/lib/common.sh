@@ -58,11 +58,8 @@ sorvane_ensure_packages() {
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    if [ "$(id -u)" -ne 0 ]; then
-        printf 'missing packages; run as root:\n  apt-get update && apt-get install -y --no-install-recommends %s\n' \
-            "${missing[*]}" >&2
-        return 1
-    fi
+    [ "$(id -u)" -eq 0 ] || { printf 'missing packages; run as root:\n  apt-get update && apt-get install -y %s %s\n' \
+        --no-install-recommends "${missing[*]}" >&2; return 1; }
     sorvane_log "installing ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
@@ -161,8 +158,8 @@ sorvane_write_battery() { # folder, percent, charging | discharging | full | not
 
 # Why a simulated battery cannot be had here, or nothing when it can.
 sorvane_battery_unavailable() {
-    [ "$(id -u)" -eq 0 ] || { echo "not root: mounting a tmpfs over /sys/class/power_supply needs root" && return; }
-    command -v unshare >/dev/null || { echo "unshare is not installed (util-linux)" && return; }
+    [ "$(id -u)" -eq 0 ] || { echo "not root: mounting a tmpfs over /sys/class/power_supply needs root"; return; }
+    command -v unshare >/dev/null || { echo "unshare is not installed (util-linux)"; return; }
     unshare -m --propagation private true 2>/dev/null || echo "unshare -m is refused here (no mount namespaces)"
 }
 
