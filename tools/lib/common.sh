@@ -28,10 +28,9 @@ sorvane_help() { sed -n '2,/^set -u$/p' "$0" | sed '$d; s/^# \{0,1\}//'; }
 # Ends the script over a wrong argument.
 sorvane_refuse() { echo "tools/${0##*/}: $* (see tools/${0##*/} --help)" >&2; exit 2; }
 
-# A script's arguments, read by getopt(1): for each "NAME=" given, --NAME VALUE or
-# --NAME=VALUE sets the variable NAME (dashes as underscores); for each plain NAME, --NAME
-# sets it to 1; with "..." other words land in SORVANE_ARGS. --help is answered, anything
-# else refused.
+# A script's arguments, read by getopt(1): for each "NAME=" given, --NAME VALUE or --NAME=VALUE
+# sets the variable NAME (dashes as underscores); for each plain NAME, --NAME sets it to 1; with
+# "..." other words land in SORVANE_ARGS. --help is answered, anything else refused.
 sorvane_options() { # names..., --, arguments...
     local long=help words=0 name
     for name in "$@"; do
@@ -66,8 +65,7 @@ sorvane_ensure_packages() {
     apt-get update -qq >&2 && apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
-# Configures (once) and builds one preset, all of it or the targets named; the log
-# goes to build/logs.
+# Configures (once) and builds one preset, all of it or the targets named; its log in build/logs.
 sorvane_build() { # preset, targets...
     local preset="$1" log="$SORVANE_BUILD/logs/build-$1.log"
     shift
@@ -179,8 +177,7 @@ sorvane_with_battery() { # percent, state, command...
 # The meter's visible windows, one X id a line.
 sorvane_meter_windows() { xdotool search --onlyvisible --name "^$(sorvane_text METER_TITLE)\$" 2>/dev/null; }
 
-# The id of the meter's window once it shows, within SECONDS and while PID (when
-# given) runs; fails otherwise.
+# The id of the meter's window once it shows, within SECONDS while PID (if given) runs; or fails.
 sorvane_wait_meter() { # seconds, [pid]
     local end=$((SECONDS + $1))
     while [ -z "${2:-}" ] || kill -0 "$2" 2>/dev/null; do
@@ -190,9 +187,8 @@ sorvane_wait_meter() { # seconds, [pid]
     return 1
 }
 
-# The tools' one picture writer: a PNG of SOURCE (a file, or ppm:- or xwd:- on
-# stdin), cropped to WxH+X+Y and enlarged TIMES with hard pixels when asked, without
-# date chunks, so that the same pixels give the same bytes.
+# The tools' one picture writer: a PNG of SOURCE (a file, or ppm:- or xwd:- on stdin), cropped to
+# WxH+X+Y and enlarged TIMES with hard pixels when asked; no date chunks: same pixels, same bytes.
 sorvane_png() { # source, png, [crop], [times]
     convert "$1" ${3:+-crop "$3" +repage} ${4:+-filter point -resize "$(($4 * 100))%"} -strip "$2"
 }
