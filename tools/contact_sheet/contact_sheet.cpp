@@ -1,11 +1,8 @@
-// Draws the meter face for a table of power samples and writes each one out as a
-// PPM file: the 60 x 60 layer over a dark and beside it a light desktop colour, as
-// the faded-in window shows it. tools/contact-sheet montages them.
-//
 // Usage: sorvane_contact_sheet.exe OUTPUT_FOLDER
-// The folder receives NN.ppm for each sample, in table order, and scale-96.ppm,
-// scale-144.ppm and scale-192.ppm: one face over the dark desktop at 100, 150 and
-// 200 %. The standard output gets one "NN<TAB>label" line per sample drawn.
+// Writes the meter face of each power sample of a table, as the faded-in window shows it over
+// a dark and beside it a light desktop, to NN.ppm in table order (one "NN<TAB>label" line on
+// the standard output each), and one face over the dark desktop at 100, 150 and 200 % to
+// scale-96.ppm, scale-144.ppm and scale-192.ppm. tools/contact-sheet montages them.
 #include <windows.h>
 
 #include <algorithm>

@@ -1,8 +1,7 @@
 # shellcheck shell=bash
-# Wine 10 in a Debian 13 chroot: it keeps Windows 10's DPI rules, where Wine 8 makes
-# every program per-monitor aware; a program that declares no awareness is stretched.
-# Built on first use and cached by a hash of its recipe. Its static qemu-i386 runs 32-bit
-# programs where the kernel cannot. common.sh sources this.
+# Wine 10 in a Debian 13 chroot, which keeps Windows 10's DPI rules (Wine 8 makes every program
+# per-monitor aware), built on first use and cached by a hash of its recipe. Its static
+# qemu-i386 runs 32-bit programs where the kernel cannot. common.sh sources this.
 
 WINE10_SUITE=trixie
 WINE10_MIRROR=http://deb.debian.org/debian
