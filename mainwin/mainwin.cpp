@@ -169,6 +169,8 @@ int CMainWin::OnCreate() {
     m_snapshot = PowerSample{};
     m_place.Attach(m_hwnd);
     RestorePosition();
+    // Fresh alerts: the first sample, seen before the icon was there, tells them again.
+    RestoreAlerts();
     // The first frame at the scale of the monitor it was put on.
     ApplyDpi(WindowDpi());
     m_tray.Attach(m_hwnd, m_api);

@@ -14,6 +14,7 @@
 #include "mainwin/pointer_state.h"
 #include "mainwin/tray_icon.h"
 #include "mainwin/visibility.h"
+#include "meter/battery_alerts.h"
 #include "meter/layer_surface.h"
 #include "meter/power_sample.h"
 #include "meter/power_watch.h"
@@ -65,6 +66,9 @@ public:
     // Position
     int SavePosition();
     int RestorePosition();
+    // The alerts' switches and levels, in a section of their own beside the position.
+    void SaveAlerts();
+    void RestoreAlerts();
 
     void SetPowerReader(PowerReader reader) { m_readPower = reader; }
     void SetTrayNotifier(TrayIcon::Notifier notifier) { m_tray.SetNotifier(notifier); }
@@ -107,6 +111,9 @@ private:
     // Moves the window's top-left there, again if a change of scale on the way moved it.
     void PlaceAt(Position p);
     bool DrawFace(const FaceDescription& d);
+    // What the alerts made of a new sample: the meter shown and a balloon for an alert,
+    // the last balloon taken down at a plug change.
+    void Alert(const AlertStep& step, const PowerSample& sample);
 
     // Everything the face is drawn with, freed in this order.
     struct DrawingTools {
@@ -133,6 +140,7 @@ private:
     bool m_faceDrawn = false;       // the layer shows m_wanted
 
     Visibility m_visibility;
+    BatteryAlerts m_alerts;
     TrayIcon m_tray;
     PowerWatch m_power;
     PlaceWatch m_place;
