@@ -169,7 +169,7 @@ int CMainWin::OnCreate() {
     m_snapshot = PowerSample{};
     m_place.Attach(m_hwnd);
     RestorePosition();
-    // Fresh alerts: the first sample, seen before the icon was there, tells them again.
+    // The first poll after the fade-in sees the first sample again, with the icon there.
     RestoreAlerts();
     // The first frame at the scale of the monitor it was put on.
     ApplyDpi(WindowDpi());

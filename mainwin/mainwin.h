@@ -140,7 +140,8 @@ private:
     bool m_faceDrawn = false;       // the layer shows m_wanted
 
     Visibility m_visibility;
-    BatteryAlerts m_alerts;
+    // Silent until the user's settings are read, after the first face is drawn.
+    BatteryAlerts m_alerts{AlertSettings{20, false, 80, false}};
     TrayIcon m_tray;
     PowerWatch m_power;
     PlaceWatch m_place;
