@@ -146,6 +146,7 @@ void CMainWin::OnTimer(WPARAM id) {
 
 int CMainWin::OnCreate() {
     m_fade.alpha = 0;
+    m_fade.direction = 1;  // at rest, hidden: a poll must not resume a fade never asked for
     m_fade.timerRunning = 0;
     m_pointer.hoverPending = 0;
     m_fade.step = kFadeStepSlow;

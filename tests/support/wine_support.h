@@ -117,12 +117,12 @@ struct FakeShell {
             return version == NOTIFYICON_VERSION_4;
         }
         icon = data->uFlags & NIF_ICON ? IconPixels(data->hIcon) : icon;
-        if (data->uFlags & NIF_INFO) {
-            balloons.push_back(std::to_string(data->dwInfoFlags) + "|" + data->szInfoTitle + "|" +
-                               data->szInfo + "|" + data->szTip);
-        }
         // The fourth version shows the standard tip only when asked to.
         tip = data->uFlags & NIF_TIP ? data->uFlags & NIF_SHOWTIP ? data->szTip : "" : tip;
+        if (data->uFlags & NIF_INFO) {
+            balloons.push_back(std::to_string(data->dwInfoFlags) + "|" + data->szInfoTitle + "|" +
+                               data->szInfo + "|" + (data->uFlags & NIF_TIP ? tip : "no tip"));
+        }
         callback = data->uFlags & NIF_MESSAGE ? *data : callback;
         const bool taken =
             message == NIM_SETFOCUS || (refusals-- <= 0 && iconThere != (message == NIM_ADD));
