@@ -1,4 +1,4 @@
-# Native build of the platform-free logic: unit tests and benchmarks.
+# Native build of the platform-free logic and its unit tests.
 if(SORVANE_SANITIZE)
     set(SORVANE_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=undefined
         -fno-omit-frame-pointer)
@@ -8,8 +8,3 @@ endif()
 
 find_package(GTest REQUIRED)
 add_subdirectory(tests/host)
-
-find_package(benchmark QUIET)
-if(benchmark_FOUND AND NOT SORVANE_SANITIZE)
-    add_subdirectory(bench/host)
-endif()

@@ -5,10 +5,9 @@
 #define SORVANE_LENGTHS_H
 
 constexpr int kDesignDpi = 96;
-constexpr int kMaxDpi = 480;      // 500 %, the most Windows offers; bounds every buffer
+constexpr int kMaxDpi = 480;      // 500 %, the most Windows offers
 constexpr int kFaceScale = 4;     // the face is drawn at 4x the window and box-reduced
 constexpr int kDesignLayer = 60;  // the window at 96 DPI
-constexpr int kMaxLayer = kDesignLayer * kMaxDpi / kDesignDpi;
 
 struct Lengths {
     int dpi;

@@ -4,7 +4,7 @@
 #define SORVANE_WINDOW_H
 
 #include "framework/editwindow.h"
-#include "framework/scoped_gdi.h"
+#include "framework/owned_handles.h"
 
 class Cwindow : public Ceditwindow {
 public:

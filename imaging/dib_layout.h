@@ -15,13 +15,8 @@ inline uint8_t* DibRowAddress(uint8_t* bits, int height, int stride, int row) {
     return bits + static_cast<ptrdiff_t>(height - 1 - row) * stride;
 }
 
-// Fills every pixel of every row with the bytes b, g, r taken from bits 0-23 of
-// value; bytes after the last pixel of a row and bits 24-31 are left alone.
-void FillRows24(uint8_t* const* rows, int width, int height, uint32_t value);
-
-// COLORREF 0x00BBGGRR -> pixel value 0x00RRGGBB, stored as the bytes b, g, r.
-constexpr uint32_t SwapRedBlue(uint32_t colour) {
-    return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
-}
+// Fills every pixel of every row with one grey, the same byte for blue, green and red;
+// the bytes after the last pixel of a row are left alone.
+void FillRows24(uint8_t* const* rows, int width, int height, uint8_t grey);
 
 #endif

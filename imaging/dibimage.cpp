@@ -1,6 +1,6 @@
 #include "imaging/dibimage.h"
 
-#include "framework/scoped_gdi.h"
+#include "framework/owned_handles.h"
 #include "imaging/dib_layout.h"
 
 namespace {
@@ -56,7 +56,6 @@ int CDibImage::CreateDib(int width, int height, int bitsPerPixel) {
     SelectObject(m_memDC, m_dib);
     m_width = m_header->biWidth;
     m_height = m_header->biHeight;
-    m_is24 = 1;
     m_status = kOk;
     return 1;
 }
@@ -119,7 +118,8 @@ uint8_t** CDibImage::GetRows() {
 }
 
 int CDibImage::BuildRows() {
-    if (m_rowBlock) {
+    if (m_rowBlock) {  // a table built before: it is locked as long as it is held
+        GlobalUnlock(m_rowBlock);
         GlobalFree(m_rowBlock);
         m_rowBlock = nullptr;
         m_rows = nullptr;
@@ -149,17 +149,24 @@ int CDibImage::BuildRows() {
     return 1;
 }
 
+// Every fill is a grey, black above all: one byte serves blue, green and red. Another
+// colour is refused, as nothing fills with one.
 int CDibImage::FillPixel(uint32_t value) {
+    const uint8_t grey = static_cast<uint8_t>(value);
+    if ((value & 0xFFFFFF) != grey * 0x010101u) {
+        return 0;
+    }
     // Never write through a missing table; the failed build has recorded its status.
     uint8_t** rows = GetRows();
     if (!rows) {
         return 0;
     }
-    FillRows24(rows, m_width, m_height, value);
+    FillRows24(rows, m_width, m_height, grey);
     return 1;
 }
 
-int CDibImage::FillColor(COLORREF colour) { return FillPixel(SwapRedBlue(colour)); }
+// A grey's COLORREF and pixel value are the same.
+int CDibImage::FillColor(COLORREF colour) { return FillPixel(colour); }
 
 int CDibImage::Release() {
     if (m_headerBlock) {
@@ -183,7 +190,6 @@ int CDibImage::Release() {
     m_rowBlock = nullptr;
     m_width = 0;
     m_height = 0;
-    m_is24 = 0;
     m_dib = nullptr;
     m_memDC = nullptr;
     return 1;

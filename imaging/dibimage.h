@@ -35,10 +35,6 @@ public:
 
     int GetStatus() const { return m_status; }
     const BITMAPINFOHEADER* GetHeader() const { return m_header; }
-    uint8_t* GetBits() const { return m_bits; }
-    HBITMAP GetBitmap() const { return m_dib; }
-    bool HasRowTable() const { return m_rowBlock != nullptr; }
-    bool Is24Bit() const { return m_is24 != 0; }
 
     int m_width = 0;
     int m_height = 0;
@@ -50,7 +46,6 @@ private:
     uint8_t** m_rows = nullptr;
     HGLOBAL m_headerBlock = nullptr;
     HGLOBAL m_rowBlock = nullptr;
-    int m_is24 = 0;
     HBITMAP m_dib = nullptr;
     HDC m_memDC = nullptr;
 };

@@ -6,7 +6,7 @@
 constexpr int kMaxAlpha = 210;  // the meter is never fully opaque
 constexpr int kFadePeriodMs = 20;
 constexpr int kFadeStepSlow = 10;
-constexpr int kFadeStepFast = 20;  // the hover fade
+constexpr int kFadeStepFast = 20;  // out of the way: the hover, a full-screen window
 constexpr int kFadeOut = 0;        // FadeTo(show = 0): hide
 constexpr int kFadeIn = 1;
 

@@ -21,7 +21,12 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcA(m_hwnd, message, wParam, lParam);
     }
     if (m_showMessage != 0 && message == m_showMessage) {
-        FadeAs(m_visibility.Show(true), kFadeStepSlow);
+        // A switch does what its menu item does; anything else shows the meter.
+        if (wParam == ID_HIDE || wParam == ID_RESET_POSITION || wParam == ID_QUIT) {
+            OnCommand(wParam);
+        } else {
+            FadeAs(m_visibility.Show(true), kFadeStepSlow);
+        }
         return DefWindowProcA(m_hwnd, message, wParam, lParam);
     }
     switch (message) {
@@ -215,7 +220,7 @@ int CMainWin::Teardown() {
     if (m_place.Known()) {
         SavePosition();
     }
-    m_tools = DrawingTools{};
+    m_fonts = FaceFonts{}, m_tools = DrawingTools{};
     // After a log-off teardown the window lives on briefly; nothing may tick into
     // the freed layer.
     StopTimer(TIMER_FADE);

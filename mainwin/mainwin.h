@@ -6,7 +6,7 @@
 
 #include "framework/lengths.h"
 #include "framework/newer_api.h"
-#include "framework/scoped_gdi.h"
+#include "framework/owned_handles.h"
 #include "framework/window.h"
 #include "imaging/dibimage.h"
 #include "mainwin/fade_state.h"
@@ -45,7 +45,7 @@ public:
     int CreateFonts();
     int DrawOutlinedText(HDC dc, const RECT& rect, const char* text, COLORREF outline,
                          COLORREF fill);
-    void DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline, COLORREF fill);
+    bool DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline, COLORREF fill);
     void CreateDrawingTools();
     int DrawMoon(double phase, double tilt);
 
@@ -111,13 +111,17 @@ private:
     // Moves the window's top-left there, again if a change of scale on the way moved it.
     void PlaceAt(Position p);
     bool DrawFace(const FaceDescription& d);
+    bool SpreadOutline(HDC dc, const RECT& rect, const char* text, COLORREF colour);
     // What the alerts made of a new sample: the meter shown and a balloon for an alert,
     // the last balloon taken down at a plug change.
     void Alert(const AlertStep& step, const PowerSample& sample);
 
-    // Everything the face is drawn with, freed in this order.
-    struct DrawingTools {
+    // What the face is drawn with: the fonts CreateFonts makes, then the pens and brushes
+    // CreateDrawingTools makes, freed in this order.
+    struct FaceFonts {
         GdiObject<HFONT> bigFont, smallFont;
+    };
+    struct DrawingTools {
         GdiObject<HPEN> lightPen;
         GdiObject<HBRUSH> lightBrush;
         GdiObject<HPEN> blackPen;
@@ -126,7 +130,9 @@ private:
 
     CDibImage m_face;
     CDibImage m_mask;
+    CDibImage m_spread;  // where the texts' outline is spread above 100 %
     PowerSample m_snapshot = {};
+    FaceFonts m_fonts;
     DrawingTools m_tools;
     FadeState m_fade;
     PointerState m_pointer;

@@ -15,7 +15,8 @@ int ScreenDpi() {
 
 }  // namespace
 
-// The screen's where Windows cannot say: before Windows 8.1 every monitor has it.
+// A monitor's own DPI, which Windows 8.1 and later tell; before them every monitor has
+// the screen's.
 int CMainWin::MonitorDpi(HMONITOR monitor) const {
     UINT x = 0, y = 0;
     if (m_api.getDpiForMonitor && monitor &&
@@ -50,12 +51,14 @@ int CMainWin::ApplyDpi(int dpi, const POINT* at) {
         return 0;
     }
     m_layer = static_cast<LayerSurface&&>(made);
-    ScaleDrag(m_pointer, m_lengths.dpi, next.dpi);
+    // Windows' own change takes the pressed point again from the cursor (OnDpiChanged);
+    // one the poll catches up with mid-drag scales it.
+    if (!at) {
+        ScaleDrag(m_pointer, m_lengths.dpi, next.dpi);
+    }
     m_lengths = next;
-    m_tools.bigFont.Reset();
-    m_tools.smallFont.Reset();
+    m_fonts = FaceFonts{};
     CreateFonts();
-    CreateBackBuffer(next.layer, next.layer);
     m_layerAt = at;
     if (m_faceWanted) {
         m_faceDrawn = DrawFace(m_wanted);

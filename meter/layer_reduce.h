@@ -8,7 +8,7 @@
 // faceRows and maskRows are top-down tables of 4 x layerSize rows of as many
 // blue-green-red pixels. layer receives layerSize x layerSize blue-green-red-alpha
 // pixels, bottom row first, each the truncated mean of its 4 x 4 block (alpha from
-// the mask's green). layerSize is at most the layer at the largest DPI.
+// the mask's green).
 void ReduceLayer(const uint8_t* const* faceRows, const uint8_t* const* maskRows, int layerSize,
                  uint8_t* layer);
 

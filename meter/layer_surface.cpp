@@ -69,8 +69,9 @@ int CMainWin::CreateLayerSurface() {
 
 void CMainWin::ReleaseLayerSurface() { m_layer.Release(); }
 
-// 1 when the window got the picture asked for: with alphaOnly 0, a reduction of a face
-// and a mask of the layer's own scale.
+// 1 when the window got what was asked: the alpha alone, or with alphaOnly 0 a picture
+// reduced anew. 0 when there is no layer, or the face and the mask are not drawn at the
+// layer's scale (or have no rows): the window then shows its previous picture.
 int CMainWin::UpdateLayer(int alphaOnly) {
     if (!m_layer.dc) {
         return 0;

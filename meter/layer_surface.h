@@ -5,7 +5,7 @@
 
 #include <stdint.h>
 
-#include "framework/scoped_gdi.h"
+#include "framework/owned_handles.h"
 
 struct LayerSurface {
     LayerSurface() = default;

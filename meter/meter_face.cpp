@@ -2,57 +2,112 @@
 
 #include "mainwin/fade_state.h"
 #include "meter/face_layout.h"
+#include "meter/outline_spread.h"
 
 namespace {
 
 static_assert(sizeof(SYSTEM_POWER_STATUS) == sizeof(PowerSample),
               "a power sample is a SYSTEM_POWER_STATUS");
 
+// Up to the design's 8 x 8 offsets the outline is drawn once per offset, which gives the
+// 100 % face its pixels; at larger scales that would cost the square of the scale again.
+constexpr int kWidestDrawnOutline = 8;
+
 }  // namespace
 
-// Makes the fonts that are missing: a font Windows refused is asked for again at the
-// next drawing.
+// The outline drawn once, white, into a surface of its own, spread over every offset and
+// mixed into the pixels of the DIB section selected into dc. False, with nothing drawn,
+// when dc holds no 24-bit DIB section or Windows refuses the surface.
+bool CMainWin::SpreadOutline(HDC dc, const RECT& rect, const char* text, COLORREF colour) {
+    const int from = m_lengths.outlineFrom, to = m_lengths.outlineTo, reach = to - from + 1;
+    DIBSECTION target;
+    TEXTMETRICA font;
+    if (GetObjectA(GetCurrentObject(dc, OBJ_BITMAP), sizeof(target), &target) != sizeof(target) ||
+        target.dsBm.bmBitsPixel != kFaceBits || !GetTextMetricsA(dc, &font)) {
+        return false;
+    }
+    // Drawn to pixels further right and reach - 1 lower than on dc, the text once spread
+    // leaves at (x, y) the outline's coverage at (x, rect.top + from + y) on dc. The surface
+    // is kept: one made anew for each line would cost more than all the rest.
+    const int width = rect.right + to, height = font.tmHeight + reach - 1;
+    if ((m_spread.m_width < width || m_spread.m_height < height) &&
+        !m_spread.CreateDib(width, height, kFaceBits)) {
+        return false;
+    }
+    m_spread.FillColor(0);
+    {
+        HDC scratch = m_spread.GetMemDC();
+        const Selection same(scratch, GetCurrentObject(dc, OBJ_FONT));
+        SetBkMode(scratch, TRANSPARENT);
+        SetTextColor(scratch, kWhite);
+        RECT at = {rect.left + to, reach - 1, rect.right + to, reach - 1 + rect.bottom - rect.top};
+        DrawTextA(scratch, text, -1, &at, kTextFormat);
+    }
+    uint8_t** spread = m_spread.GetRows();  // after every drawing batched so far, on dc too
+    if (!spread) {
+        return false;
+    }
+    const CoverageBox box = SpreadCoverage(spread, width, height, reach);
+    const int right = box.right < target.dsBm.bmWidth ? box.right : target.dsBm.bmWidth;
+    const int rows = target.dsBm.bmHeight, bytes = kFaceBits / 8;
+    uint8_t* bits = static_cast<uint8_t*>(target.dsBm.bmBits);
+    for (int y = box.top; y < box.bottom && box.left < right; ++y) {
+        const int at = rect.top + from + y;
+        if (at >= 0 && at < rows) {
+            const int stored = target.dsBmih.biHeight > 0 ? rows - 1 - at : at;  // bottom-up
+            MixByCoverage(bits + static_cast<ptrdiff_t>(stored) * target.dsBm.bmWidthBytes +
+                              bytes * box.left,
+                          spread[y] + bytes * box.left, right - box.left, colour);
+        }
+    }
+    return true;
+}
+
+// Makes the fonts that are missing.
 int CMainWin::CreateFonts() {
-    if (!m_tools.bigFont) {
-        const LOGFONTA big = FaceFont(m_lengths.bigFont, FW_BOLD);
-        m_tools.bigFont.Reset(CreateFontIndirectA(&big));
-    }
-    if (!m_tools.smallFont) {
-        const LOGFONTA small = FaceFont(m_lengths.smallFont, FW_NORMAL);
-        m_tools.smallFont.Reset(CreateFontIndirectA(&small));
-    }
+    const LOGFONTA big = FaceFont(m_lengths.bigFont, FW_BOLD);
+    const LOGFONTA small = FaceFont(m_lengths.smallFont, FW_NORMAL);
+    m_fonts.bigFont.MakeIfMissing([&] { return CreateFontIndirectA(&big); });
+    m_fonts.smallFont.MakeIfMissing([&] { return CreateFontIndirectA(&small); });
     return 1;
 }
 
+// 0 when the outline could not be spread: the line then goes without it.
 int CMainWin::DrawOutlinedText(HDC dc, const RECT& rect, const char* text, COLORREF outline,
                                COLORREF fill) {
     SetTextColor(dc, outline);
     const int from = m_lengths.outlineFrom, to = m_lengths.outlineTo;
-    for (int dy = from; dy <= to; ++dy) {
-        for (int dx = from; dx <= to; ++dx) {
-            RECT r = {rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
-            DrawTextA(dc, text, -1, &r, kTextFormat);
+    int outlined = 1;
+    if (to - from + 1 > kWidestDrawnOutline) {
+        outlined = SpreadOutline(dc, rect, text, outline);
+    } else {
+        for (int dy = from; dy <= to; ++dy) {
+            for (int dx = from; dx <= to; ++dx) {
+                RECT r = {rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+                DrawTextA(dc, text, -1, &r, kTextFormat);
+            }
         }
     }
     SetTextColor(dc, fill);
     RECT r = rect;
     DrawTextA(dc, text, -1, &r, kTextFormat);
-    return 1;
+    return outlined;
 }
 
-void CMainWin::DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline, COLORREF fill) {
+bool CMainWin::DrawFaceTexts(HDC dc, const FaceDescription& d, COLORREF outline, COLORREF fill) {
     const int face = m_lengths.face;
     const RECT percentRect = {0, m_lengths.percentTop, face, face};
     const RECT statusRect = {0, m_lengths.statusTop, face, face};
     SetBkMode(dc, TRANSPARENT);
     // A missing font leaves the DC's default one selected. Neither stays selected, so
     // that either can be freed at any time.
+    int outlined = 0;
     {
-        const Selection big(dc, m_tools.bigFont);
-        DrawOutlinedText(dc, percentRect, d.percentText, outline, fill);
+        const Selection big(dc, m_fonts.bigFont);
+        outlined = DrawOutlinedText(dc, percentRect, d.percentText, outline, fill);
     }
-    const Selection small(dc, m_tools.smallFont);
-    DrawOutlinedText(dc, statusRect, d.statusText, outline, fill);
+    const Selection small(dc, m_fonts.smallFont);
+    return DrawOutlinedText(dc, statusRect, d.statusText, outline, fill) && outlined;
 }
 
 // The whole face, the moon first: true when everything it needs was there, so that
@@ -62,10 +117,10 @@ bool CMainWin::DrawFace(const FaceDescription& d) {
     CreateFonts();
     const bool moon = DrawMoon(d.phase, d.tilt) != 0;
     // The mask carries the coverage: the texts are white on it.
-    DrawFaceTexts(m_mask.GetMemDC(), d, kWhite, kWhite);
-    DrawFaceTexts(m_face.GetMemDC(), d, kLightColour, d.stateColour);
+    const bool mask = DrawFaceTexts(m_mask.GetMemDC(), d, kWhite, kWhite);
+    const bool face = DrawFaceTexts(m_face.GetMemDC(), d, kLightColour, d.stateColour);
     const bool layer = UpdateLayer(0) != 0;
-    return moon && layer && m_tools.bigFont && m_tools.smallFont;
+    return moon && mask && face && layer && m_fonts.bigFont && m_fonts.smallFont;
 }
 
 int CMainWin::PollPower() {

@@ -8,19 +8,13 @@ namespace {
 
 constexpr COLORREF kBlack = 0;
 
-template <typename Handle, typename Make> void MakeIfMissing(GdiObject<Handle>& tool, Make make) {
-    if (!tool) {
-        tool.Reset(make());
-    }
-}
-
 // A pen and a brush, selected together and both put back at the end of the scope.
 struct Ink {
     HPEN pen;
     HBRUSH brush;
 };
-struct Tools {
-    Tools(HDC dc, Ink ink) : pen(dc, ink.pen), brush(dc, ink.brush) {}
+struct SelectedInk {
+    SelectedInk(HDC dc, Ink ink) : pen(dc, ink.pen), brush(dc, ink.brush) {}
     Selection pen, brush;
 };
 
@@ -31,7 +25,7 @@ void DrawLit(HDC dc, const MoonPlan& plan, int size, Ink light, Ink dark, CDibIm
         return;
     }
     {
-        const Tools lit(dc, light);
+        const SelectedInk lit(dc, light);
         Ellipse(dc, 0, 0, size, size);
     }
     HDC temp = scratch.GetMemDC();
@@ -41,20 +35,20 @@ void DrawLit(HDC dc, const MoonPlan& plan, int size, Ink light, Ink dark, CDibIm
         for (int i = 0; i < 5; ++i) {
             points[i] = POINT{plan.polygon[i].x, plan.polygon[i].y};
         }
-        const Tools unlit(dc, dark);
+        const SelectedInk unlit(dc, dark);
         Polygon(dc, points, 5);
         break;
     }
     case MoonWay::kGibbous: {
         // Lit where both the disc and the terminator disc are.
         scratch.FillColor(kBlack);
-        const Tools lit(temp, light);
+        const SelectedInk lit(temp, light);
         Ellipse(temp, plan.left, plan.top, plan.right, plan.bottom);
         BitBlt(dc, 0, 0, size, size, temp, 0, 0, SRCAND);
         break;
     }
     case MoonWay::kCrescent: {
-        const Tools unlit(dc, dark);
+        const SelectedInk unlit(dc, dark);
         Ellipse(dc, plan.left, plan.top, plan.right, plan.bottom);
         break;
     }
@@ -65,13 +59,12 @@ void DrawLit(HDC dc, const MoonPlan& plan, int size, Ink light, Ink dark, CDibIm
 
 }  // namespace
 
-// Makes the tools that are missing: one Windows refused is asked for again at the next
-// drawing.
+// Makes the pens and brushes that are missing.
 void CMainWin::CreateDrawingTools() {
-    MakeIfMissing(m_tools.lightPen, [] { return CreatePen(PS_SOLID, 1, kLightColour); });
-    MakeIfMissing(m_tools.lightBrush, [] { return CreateSolidBrush(kLightColour); });
-    MakeIfMissing(m_tools.blackPen, [] { return CreatePen(PS_SOLID, 1, kBlack); });
-    MakeIfMissing(m_tools.blackBrush, [] { return CreateSolidBrush(kBlack); });
+    m_tools.lightPen.MakeIfMissing([] { return CreatePen(PS_SOLID, 1, kLightColour); });
+    m_tools.lightBrush.MakeIfMissing([] { return CreateSolidBrush(kLightColour); });
+    m_tools.blackPen.MakeIfMissing([] { return CreatePen(PS_SOLID, 1, kBlack); });
+    m_tools.blackBrush.MakeIfMissing([] { return CreateSolidBrush(kBlack); });
 }
 
 // 1 when the moon could be drawn whole on both surfaces.

@@ -13,14 +13,25 @@ constexpr double kTiltRange = -0.8;  // added tilt from full to empty
 constexpr unsigned kSecondsPerMinute = 60;
 constexpr unsigned kMinutesPerHour = 60;
 
-// An unknown line status (255) is not taken as mains power: the face then shows the
-// remaining time if the system has one, and the meter never hides itself on a guess.
+// An unknown line status is not taken as mains power: the face then shows the remaining
+// time if the system has one, and the meter never hides itself on a guess.
 bool OnMains(const PowerSample& sample) { return sample.acLineStatus == kAcOnline; }
+
+struct HoursMinutes {
+    int hours, minutes;
+};
+
+// At most 71,582,788 minutes: the hours fit an int.
+HoursMinutes TimeLeft(uint32_t seconds) {
+    const unsigned minutes = seconds / kSecondsPerMinute;
+    return {static_cast<int>(minutes / kMinutesPerHour),
+            static_cast<int>(minutes % kMinutesPerHour)};
+}
 
 }  // namespace
 
 uint32_t StateColour(uint8_t batteryFlag) {
-    // 255 (unknown) has every bit set and so counts as charging.
+    // kUnknown has every bit set and so counts as charging.
     if (batteryFlag & (kBatteryFlagCharging | kBatteryFlagNone)) {
         return kNormalColour;
     }
@@ -32,24 +43,20 @@ uint32_t StateColour(uint8_t batteryFlag) {
 
 FaceDescription DescribeSample(const PowerSample& sample) {
     FaceDescription d;
-    d.percent = sample.batteryLifePercent > kFullPercent ? kFullPercent : sample.batteryLifePercent;
-    d.onMains = OnMains(sample);
-
-    const int q = d.percent < kMinPhasePercent ? kMinPhasePercent : d.percent;
+    const int percent =
+        sample.batteryLifePercent > kFullPercent ? kFullPercent : sample.batteryLifePercent;
+    const int q = percent < kMinPhasePercent ? kMinPhasePercent : percent;
     d.phase = kPi - (q / 100.0) * kPi;
-    d.tilt = ((kFullPercent - d.percent) / 100.0) * kTiltRange + kFullTilt;
+    d.tilt = ((kFullPercent - percent) / 100.0) * kTiltRange + kFullTilt;
 
-    FormatText(d.percentText, sizeof(d.percentText), "%d%%", d.percent);
-    if (d.onMains) {
+    FormatText(d.percentText, sizeof(d.percentText), "%d%%", percent);
+    if (OnMains(sample)) {
         FormatText(d.statusText, sizeof(d.statusText), "Online");
     } else if (sample.batteryLifeTime == kUnknownTime) {
         FormatText(d.statusText, sizeof(d.statusText), "--:--");
     } else {
-        // At most 71,582,788 minutes: the hours fit an int.
-        const unsigned minutes = sample.batteryLifeTime / kSecondsPerMinute;
-        FormatText(d.statusText, sizeof(d.statusText), "%02d:%02d",
-                   static_cast<int>(minutes / kMinutesPerHour),
-                   static_cast<int>(minutes % kMinutesPerHour));
+        const HoursMinutes left = TimeLeft(sample.batteryLifeTime);
+        FormatText(d.statusText, sizeof(d.statusText), "%02d:%02d", left.hours, left.minutes);
     }
     d.stateColour = StateColour(sample.batteryFlag);
     return d;
@@ -72,7 +79,7 @@ bool FullChargeRule(const PowerSample& sample) {
     if (!OnMains(sample)) {
         return false;
     }
-    // The raw byte, before the limit to 100: an unknown charge (255) counts as full.
+    // The raw byte, before the limit to 100: an unknown charge counts as full.
     if (sample.batteryLifePercent >= kFullChargePercent) {
         return true;
     }
@@ -84,7 +91,7 @@ bool FullChargeRule(const PowerSample& sample) {
 }
 
 bool CriticalOnBattery(const PowerSample& sample) {
-    constexpr uint8_t kNotWarned = kBatteryFlagCharging | kBatteryFlagNone;  // 255 too
+    constexpr uint8_t kNotWarned = kBatteryFlagCharging | kBatteryFlagNone;  // kUnknown too
     return sample.acLineStatus == kAcOffline && (sample.batteryFlag & kBatteryFlagCritical) &&
            !(sample.batteryFlag & kNotWarned);
 }
@@ -92,14 +99,14 @@ bool CriticalOnBattery(const PowerSample& sample) {
 void DescribeForTip(const PowerSample& sample, char* text, int size) {
     const int percent = sample.batteryLifePercent;
     const bool noBattery =
-        sample.batteryFlag != 255 && (sample.batteryFlag & kBatteryFlagNone) != 0;
+        sample.batteryFlag != kUnknown && (sample.batteryFlag & kBatteryFlagNone) != 0;
     if (noBattery || percent > kFullPercent) {
         FormatText(text, size,
                    OnMains(sample) ? "On mains"
                    : noBattery     ? "No battery"
                                    : "On battery");
     } else if (OnMains(sample)) {
-        if (sample.batteryFlag != 255 && (sample.batteryFlag & kBatteryFlagCharging)) {
+        if (sample.batteryFlag != kUnknown && (sample.batteryFlag & kBatteryFlagCharging)) {
             FormatText(text, size, "Charging - %d %%", percent);
         } else {
             FormatText(text, size,
@@ -111,9 +118,7 @@ void DescribeForTip(const PowerSample& sample, char* text, int size) {
     } else if (sample.batteryLifeTime == kUnknownTime) {
         FormatText(text, size, "%d %% - on battery", percent);
     } else {
-        const unsigned minutes = sample.batteryLifeTime / kSecondsPerMinute;
-        FormatText(text, size, "%d %% - %d:%02d left", percent,
-                   static_cast<int>(minutes / kMinutesPerHour),
-                   static_cast<int>(minutes % kMinutesPerHour));
+        const HoursMinutes left = TimeLeft(sample.batteryLifeTime);
+        FormatText(text, size, "%d %% - %d:%02d left", percent, left.hours, left.minutes);
     }
 }

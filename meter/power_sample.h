@@ -6,15 +6,16 @@
 #include <stdint.h>
 
 struct PowerSample {
-    uint8_t acLineStatus;        // 0 off mains, 1 on mains, 255 unknown
-    uint8_t batteryFlag;         // 1 high, 2 low, 4 critical, 8 charging, 128 none, 255 unknown
-    uint8_t batteryLifePercent;  // 0..100, 255 unknown
+    uint8_t acLineStatus;        // 0 off mains, 1 on mains, kUnknown
+    uint8_t batteryFlag;         // 1 high, 2 low, 4 critical, 8 charging, 128 none, kUnknown
+    uint8_t batteryLifePercent;  // 0..100, kUnknown
     uint8_t reserved;
     uint32_t batteryLifeTime;      // seconds, kUnknownTime when unknown
     uint32_t batteryFullLifeTime;  // seconds, kUnknownTime when unknown
 };
 static_assert(sizeof(PowerSample) == 12, "a power sample is compared as 12 bytes");
 
+constexpr uint8_t kUnknown = 255;  // what a byte field holds when the system cannot tell
 constexpr uint8_t kAcOffline = 0;
 constexpr uint8_t kAcOnline = 1;
 constexpr uint8_t kBatteryFlagLow = 2;
@@ -36,8 +37,6 @@ constexpr int kTextBufferSize = 100;
 constexpr int kPollPeriodMs = 3000;
 
 struct FaceDescription {
-    int percent;   // 0..100
-    bool onMains;  // drives "Online" and the full-charge rule
     double phase;  // radians, 0 full .. 0.93 pi
     double tilt;   // radians, -0.22 at 100 % .. -1.02 at 0 %
     char percentText[kTextBufferSize];

@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 
 void PowerWatch::Start(HWND window, const NewerApi& api) {
+    Stop();  // a registration of before would be lost, and never given back
     m_window = window;
     m_api = api;
     m_screenOn = true;

@@ -9,10 +9,6 @@
 #define IDB_ABOUT 104
 #define IDI_TRAY 105
 
-/* File properties shown by Explorer and the task manager */
-#define SORVANE_VERSION 1, 0, 0, 0
-#define SORVANE_VERSION_TEXT "1.0.0"
-
 /* Popup menu commands */
 #define ID_QUIT 40002
 #define ID_ABOUT 40003
@@ -39,8 +35,11 @@
 #define ABOUT_CLASS_NAME "OstrelBatteryMeterAbout"
 #define ABOUT_TITLE "g"
 
-/* A second start asks the running meter to show itself with this registered message */
+/* A second start asks the running meter to show itself with this registered message, or
+   passes on a switch as its wParam: ID_HIDE, ID_RESET_POSITION or ID_QUIT */
 #define SHOW_METER_MESSAGE "OstrelBatteryMeterShow"
+/* The title of the box that shows the switches */
+#define USAGE_TITLE "Sorvane Battery Meter"
 
 /* Notification-area icon: WM_USER + 101 is its callback message */
 #define WM_TRAYNOTIFY (0x0400 + 101)

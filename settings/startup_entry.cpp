@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "framework/scoped_gdi.h"
+#include "framework/owned_handles.h"
 #include "settings/startup_rules.h"
 
 namespace {

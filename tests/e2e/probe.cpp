@@ -1,10 +1,12 @@
 // What the end-to-end checks cannot see from X: the program's windows as Windows knows them.
 // Commands: start EXE, end MSG WPARAM LPARAM (its exit code), decoy, rect|own-rect
-// [meter|about|menu|decoy|cover] (own-rect: as the window's own program sees it), exstyle
+// [meter|about|menu|usage|decoy|cover] (own-rect: as the window's own program sees it), exstyle
 // [WINDOW], post WINDOW MSG WPARAM LPARAM, active, mode WIDTH HEIGHT (the display's), cover [X]
 // [caption|xaml|small] (over the monitor at X until closed: a full-screen window, a maximized
-// one, a full-screen one of the shell switcher's class, a small one), mutex SECONDS [denied]
-// (the meter's, held; as an elevated copy holds it). Per-monitor v2 aware: it reads real pixels.
+// one, a full-screen one of the shell switcher's class, a small one; how soon the meter hid and
+// came back), mutex SECONDS [denied] (the meter's, held; as an elevated copy holds it). Its
+// manifest makes it per-monitor v2
+// aware, so that it reads real pixels.
 #include <windows.h>
 #include <sddl.h>
 
@@ -25,12 +27,15 @@ HWND Find(const char* which) {
     return !strcmp(which, "about")   ? FindWindowA(ABOUT_CLASS_NAME, nullptr)
            : !strcmp(which, "menu")  ? FindWindowA("#32768", nullptr)
            : !strcmp(which, "cover") ? FindWindowA(nullptr, title)
+           : !strcmp(which, "usage") ? FindWindowA("#32770", USAGE_TITLE)  // a message box
                                      : FindWindowA(METER_CLASS_NAME, title);
 }
 
 // In front until it is closed: the decoy, so that a start that takes the foreground shows,
 // and the cover, a film or a game over a whole monitor. Windows tells WinEvent hooks of
-// a new foreground window and of one that ends; Wine 8 does not, so the probe does.
+// a new foreground window and of one that ends; Wine 8 does not, so the probe does. Each
+// change of the meter's visibility is printed with the milliseconds since the window came
+// or went, the moment the meter hears of it; once it went, until the meter shows, or 5 s.
 int Foreground(const char* title, DWORD style, RECT r, int show,
                const char* name = METER_CLASS_NAME) {
     WNDCLASSA wc = {0, DefWindowProcA, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, name};
@@ -40,10 +45,21 @@ int Foreground(const char* title, DWORD style, RECT r, int show,
     ShowWindow(w, show);
     SetForegroundWindow(w);
     NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, w, OBJID_WINDOW, CHILDID_SELF);
-    for (MSG msg; IsWindow(w) && GetMessageA(&msg, nullptr, 0, 0) > 0;) {
+    DWORD since = GetTickCount();
+    bool shown = IsWindowVisible(Find("meter"));
+    SetTimer(nullptr, 0, 10, nullptr);
+    for (MSG msg; (w || (!shown && GetTickCount() - since < 5000)) &&
+                  GetMessageA(&msg, nullptr, 0, 0) > 0;) {
         DispatchMessageA(&msg);
+        if (w && !IsWindow(w)) {
+            NotifyWinEvent(EVENT_OBJECT_DESTROY, w, OBJID_WINDOW, CHILDID_SELF);
+            w = nullptr, since = GetTickCount();
+        }
+        if (IsWindowVisible(Find("meter")) != shown) {
+            shown = !shown;
+            printf("%s %lu\n", shown ? "shown" : "hidden", GetTickCount() - since), fflush(stdout);
+        }
     }
-    NotifyWinEvent(EVENT_OBJECT_DESTROY, w, OBJID_WINDOW, CHILDID_SELF);
     return 0;
 }
 
@@ -57,8 +73,8 @@ int main(int argc, char** argv) {
     RECT r;
     char title[64] = "";
     if (is("start")) {
-        // Watches for the window from before it exists, and looks at it once it is made: a
-        // message sent to it is answered as soon as its set-up is over, before the first timer.
+        // Watches for the window from before it exists, and looks at it once the program
+        // first waits for input, its set-up over (a fade tick already due runs first).
         STARTUPINFOA si = {};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
@@ -68,9 +84,9 @@ int main(int argc, char** argv) {
         for (int ms = 0; !(w = Find("meter")) && ms < 30000; ++ms) {
             Sleep(1);
         }
-        SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_BLOCK, 10000, nullptr);
-        puts(!w ? "none" : IsWindowVisible(w) ? "shown" : "hidden");
-        return !w || WaitForInputIdle(pi.hProcess, 10000) != 0;
+        const bool idle = w && WaitForInputIdle(pi.hProcess, 10000) == 0;
+        puts(!idle ? "none" : IsWindowVisible(w) ? "shown" : "hidden");
+        return !idle;
     } else if (is("end")) {
         DWORD pid = 0, code = STILL_ACTIVE;
         GetWindowThreadProcessId(Find("meter"), &pid);

@@ -7,15 +7,16 @@
 #include <utility>
 #include <vector>
 
+#include "app/running_meter.h"
 #include "resources/resource.h"
 #include "tests/support/lit_share.h"
-#include "tests/support/reference_reduce.h"
+#include "meter/layer_reduce.h"
 #include "tests/support/refusals.h"
 #include "tests/support/wine_support.h"
 
 namespace {
 
-constexpr COLORREF kFill = RGB(0, 0, 160);  // the texts of a battery neither low nor critical
+constexpr COLORREF kFill = kNormalColour;  // the texts of a battery neither low nor critical
 const PowerSample kOnBattery = MakeSample(kAcOffline, 0, 57, 10260);
 
 std::pair<LONG, LONG> Place(HWND w) { return {WindowRectOf(w).left, WindowRectOf(w).top}; }
@@ -29,10 +30,10 @@ bool Premultiplied(CMainWin& m) {
     }
     return over == 0;
 }
-// The layer is the plain reduction of a face and a mask 4 x its size.
+// The layer is the reduction of the face and the mask, 4 x its size.
 bool LayerIsTheReduction(CMainWin& m, int layer) {
     std::vector<uint8_t> want(layer * layer * 4);
-    ReduceLayerReference(m.GetFace().GetRows(), m.GetMask().GetRows(), layer, want.data());
+    ReduceLayer(m.GetFace().GetRows(), m.GetMask().GetRows(), layer, want.data());
     return memcmp(want.data(), m.GetLayerBits(), want.size()) == 0;
 }
 
@@ -53,87 +54,101 @@ BOOL WINAPI WorkAreaInfo(HMONITOR monitor, LPMONITORINFO info) {
     return real(monitor, info) && (info->rcWork = kWork, TRUE);
 }
 
-TEST(Meter, StartsHiddenAtTheWorkAreasDefaultPlaceAboveLaterWindowsAndObeysItsCommands) {
+TEST(Meter, StartsHiddenAToolWindowFadesInAboveLaterWindowsAndIsNeverActivated) {
     const HHOOK hook = SetWindowsHookExA(WH_CBT, SeeCreation, nullptr, GetCurrentThreadId());
-    MeterUnderTest{kOnBattery};  // made and gone
+    MeterUnderTest t(kOnBattery);
     UnhookWindowsHookEx(hook);
     EXPECT_TRUE(g_madeExStyle & WS_EX_TOOLWINDOW) << "a tool window when made";
-    DeleteFileA(SettingsFilePath().c_str());
-    ULONG_PTR* info = FindImportSlot("user32.dll", "GetMonitorInfoA");
-    Refusals::patched.emplace_back(info, *info);
-    PatchSlot(info, ULONG_PTR(WorkAreaInfo));
-    MeterUnderTest t(MakeSample(kAcOffline, 1, 100, 7200));
-    const HWND w = t.hwnd();
-    const auto place = std::make_pair(kWork.right - 85, kWork.top + 25);
-    EXPECT_EQ(Place(w), place);
-    EXPECT_FALSE(IsWindowVisible(w));
+    EXPECT_FALSE(IsWindowVisible(t.hwnd()));
+    EXPECT_TRUE(t.FinishFade() > 0 && IsWindowVisible(t.hwnd())) << "and fades in";
     const HWND later = CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, nullptr,
                                        nullptr, nullptr, nullptr);
     bool above = false;  // the meter before a window brought to the top after it
     for (HWND h = GetTopWindow(nullptr); h && h != later; h = GetWindow(h, GW_HWNDNEXT)) {
-        above |= h == w;
+        above |= h == t.hwnd();
     }
     EXPECT_TRUE(above) << "topmost";
     DestroyWindow(later);
-    EXPECT_EQ(SendMessageA(w, WM_MOUSEACTIVATE, 0, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+    EXPECT_EQ(SendMessageA(t.hwnd(), WM_MOUSEACTIVATE, 0, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               MA_NOACTIVATE);
-    MoveWindow(w, 10, 10, 60, 60, FALSE);
-    SendMessageA(w, WM_COMMAND, MAKEWPARAM(ID_RESET_POSITION, 1), 0);
-    Refusals::Unwatch();
-    EXPECT_EQ(Place(w), place);
-    EXPECT_EQ(std::make_pair(std::stol(Setting("POSX")), std::stol(Setting("POSY"))), place)
-        << "kept at once";
-    t.FinishFade();
     for (UINT other : {WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_MOUSEMOVE, WM_RBUTTONUP}) {
         FakeShell::Click(other);
         EXPECT_EQ(t.meter().GetFade().timerRunning, 0) << "tray notification " << other;
     }
 }
 
-// Each way the meter fades by itself or on a command, one after the other, to its end; the
-// hover quicker than the rest. A second start and Reset show it in the end-to-end checks.
+// Taskbars at the top and on the right: a new user's meter starts 85 from the work area's
+// right and 25 down, and Reset puts it back there and keeps that place at once.
+TEST(Meter, StartsAndResetsAtTheWorkAreasDefaultPlace) {
+    DeleteFileA(SettingsFilePath().c_str());
+    ULONG_PTR* info = FindImportSlot("user32.dll", "GetMonitorInfoA");
+    Refusals::patched.emplace_back(info, *info);
+    PatchSlot(info, ULONG_PTR(WorkAreaInfo));
+    const auto place = std::make_pair(kWork.right - 85, kWork.top + 25);
+    MeterUnderTest t(kOnBattery);
+    EXPECT_EQ(Place(t.hwnd()), place);
+    MoveWindow(t.hwnd(), 10, 10, 60, 60, FALSE);
+    SendMessageA(t.hwnd(), WM_COMMAND, MAKEWPARAM(ID_RESET_POSITION, 1), 0);  // as an accelerator
+    Refusals::Unwatch();
+    EXPECT_EQ(Place(t.hwnd()), place);
+    EXPECT_EQ(std::make_pair(std::stol(Setting("POSX")), std::stol(Setting("POSY"))), place);
+}
+
+// /quit waits for the meter's process to end: this one, which holds the window, goes on, so
+// after the wait the meter is said to run still (and the program exits 1).
+TEST(Meter, QuitWaitsForTheProcessAndSaysWhenItGoesOn) {
+    MeterUnderTest t(kOnBattery);
+    EXPECT_FALSE(AskRunningMeter(t.hwnd(), ID_QUIT, 100));
+}
+
+// Each way the meter fades by itself or on a command that no end-to-end check sees, on a meter
+// of its own that faded in and took its first poll, hidden first by Hide where asked, the cursor
+// resting on it: its next sample, then the message; the hover quicker than Hide. Woken from
+// sleep, unplugged meanwhile, by itself or by hand.
 TEST(Meter, EachTriggerFadesItsWay) {
-    MeterUnderTest t(MakeSample(kAcOnline, 9, 98, kUnknownTime));  // on mains, nearly full
-    const auto fades = [&](const char* trigger, int direction) {
-        const FadeState& f = t.meter().GetFade();
-        EXPECT_EQ(std::make_pair(f.direction, f.timerRunning), std::make_pair(direction, 1))
-            << trigger;
-        const int ticks = t.FinishFade();
-        EXPECT_EQ(IsWindowVisible(t.hwnd()) != FALSE, direction == 0) << trigger;
-        return ticks;
+    enum { kNone, kIn, kOut, kQuickOut };
+    const PowerSample same = kOnBattery, full = MakeSample(kAcOnline, 9, 98, kUnknownTime),
+                      unplugged = MakeSample(kAcOffline, 1, 98, 7200);
+    const struct {
+        const char* trigger;
+        PowerSample first, next;
+        bool hide;
+        UINT message;  // 0: a click on the tray icon
+        WPARAM wParam;
+        LPARAM lParam;
+        int fade;
+    } cases[] = {
+        {"woken", full, unplugged, false, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, kIn},
+        {"by hand", full, unplugged, false, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, kIn},
+        {"the tray icon", same, same, true, 0, 0, WM_LBUTTONDOWN, kIn},
+        {"a release on the tray icon", same, same, true, 0, 0, WM_LBUTTONUP, kNone},
+        {"the mouse at rest on it", same, same, false, WM_TIMER, TIMER_HOVER_DELAY, 0, kQuickOut},
+        {"critical", same, MakeSample(kAcOffline, 6, 3, 600), true, WM_TIMER, TIMER_POLL, 0, kIn},
     };
-    fades("start", 0);
-    t.meter().PollPower();
-    fades("nearly full on mains", 1);
-    FakePower::sample = MakeSample(kAcOffline, 1, 98, 7200);  // unplugged while asleep
-    SendMessageA(t.hwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    fades("waking unplugged", 0);
-    t.Command(ID_HIDE);
-    const int hide = fades("Hide", 1);
-    FakeShell::Click(WM_LBUTTONDOWN);
-    EXPECT_GT(fades("the tray icon", 0) * 3, hide * 2) << "as slow as Hide";
-    const RECT r = WindowRectOf(t.hwnd());
-    SetCursorPos(r.left + 30, r.top + 30);
-    SendMessageA(t.hwnd(), WM_MOUSEMOVE, 0, At(30, 30));
-    SendMessageA(t.hwnd(), WM_TIMER, TIMER_HOVER_DELAY, 0);
-    EXPECT_LT(fades("the mouse at rest on it", 1) * 3, hide * 2) << "quicker than Hide";
-    SendMessageA(t.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(20, 30));
-    SendMessageA(t.hwnd(), WM_LBUTTONUP, 0, At(20, 30));
-    fades("a press", 0);
-    FakePower::sample = MakeSample(kAcOnline, 8, 60, kUnknownTime);
-    t.meter().PollPower();
-    EXPECT_EQ(t.meter().GetFade().timerRunning, 0) << "plugged in below 95 % it stays";
-    // Critical on battery shows a hidden meter once; hidden again, it stays hidden.
-    FakePower::sample = MakeSample(kAcOffline, 2, 8, 1800);
-    t.meter().PollPower(), t.FinishFade(), t.Command(ID_HIDE), t.FinishFade();
-    FakePower::sample = MakeSample(kAcOffline, 6, 3, 600);
-    t.meter().PollPower();
-    fades("the battery critical", 0);
-    t.Command(ID_HIDE), t.FinishFade();
-    FakePower::sample = MakeSample(kAcOffline, 6, 2, 540);
-    t.meter().PollPower();
-    t.FinishFade();
-    EXPECT_FALSE(IsWindowVisible(t.hwnd())) << "still critical: the user's Hide holds";
+    const int hide = [] {
+        MeterUnderTest t(kOnBattery);
+        return t.FinishFade(), t.Command(ID_HIDE), t.FinishFade();
+    }();
+    for (const auto& c : cases) {
+        MeterUnderTest t(c.first);
+        t.FinishFade(), t.meter().PollPower(), t.FinishFade();
+        if (c.hide) {
+            t.Command(ID_HIDE), t.FinishFade();
+        }
+        const bool before = IsWindowVisible(t.hwnd()) != FALSE;
+        SetCursorPos(WindowRectOf(t.hwnd()).left + 30, WindowRectOf(t.hwnd()).top + 30);
+        FakePower::sample = c.next;
+        c.message ? SendMessageA(t.hwnd(), c.message, c.wParam, c.lParam)
+                  : FakeShell::Click(c.lParam);
+        const FadeState& f = t.meter().GetFade();
+        const int way = f.timerRunning ? kIn + f.direction : kNone;
+        EXPECT_EQ(way, c.fade == kQuickOut ? kOut : c.fade) << c.trigger;
+        const int ticks = t.FinishFade();
+        EXPECT_EQ(IsWindowVisible(t.hwnd()) != FALSE, c.fade == kNone ? before : c.fade == kIn)
+            << c.trigger;
+        EXPECT_TRUE(c.fade == kNone || (ticks * 3 < hide * 2) == (c.fade == kQuickOut))
+            << c.trigger << ": quick";
+    }
 }
 
 TEST(Meter, APollRedrawsOnlyAChangedFace) {
@@ -151,24 +166,89 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
     // The same sample, and Windows revising its estimates in seconds: the same face.
     for (const PowerSample& s : {kOnBattery, MakeSample(kAcOffline, 0, 57, 10262),
                                  PowerSample{kAcOffline, 0, 57, 0, 10262, 99}}) {
-        FakePower::sample = s;
-        m.PollPower();
+        FakePower::sample = s, m.PollPower();
     }
     m.FadeTo(kFadeOut, kFadeStepFast);
     t.FinishFade();
     EXPECT_EQ(layer[0], 0x5A) << "nothing drawn, and a fade only re-applies the alpha";
     EXPECT_EQ(FakeShell::calls, "AV") << "nor the tip told again";
     EXPECT_EQ(CountGdiObjects(), objects);
-    // A minute less, the colour, the charge: each a new face.
+    // A minute more, the colour, the charge, mains: each a new face; then no longer charging,
+    // the same face and a new tip.
+    std::string drawn;
     for (const PowerSample& s :
          {MakeSample(kAcOffline, 0, 57, 10320), MakeSample(kAcOffline, 2, 57, 10320),
-          MakeSample(kAcOffline, 2, 56, 10320)}) {
-        FakePower::sample = s;
-        m.PollPower();
-        EXPECT_EQ(std::exchange(layer[0], 0x5A), 0) << "a new face recomposes the layer";
+          MakeSample(kAcOffline, 2, 56, 10320), MakeSample(kAcOnline, 8, 56, kUnknownTime),
+          MakeSample(kAcOnline, 0, 56, kUnknownTime)}) {
+        FakePower::sample = s, m.PollPower();
+        drawn += std::exchange(layer[0], 0x5A) == 0 ? '+' : '=';
     }
-    EXPECT_EQ(FakeShell::calls, "AVTT") << "a minute less and the charge: the tip";
-    EXPECT_EQ(FakeShell::tip, METER_TITLE "\n56 % - 2:52 left");
+    EXPECT_EQ(drawn, "++++=") << "a new face recomposes the layer";
+    EXPECT_EQ(FakeShell::calls, "AVTTTT") << "a minute more, the charge, mains, held: the tip";
+    EXPECT_EQ(FakeShell::tip, METER_TITLE "\n56 % - held on mains");
+}
+
+// The layers at 100 % of faces in every colour, moon shape and kind of status text, as the
+// build before the outline was spread at larger scales drew them under this machine's Wine
+// 8 and Liberation fonts, kept as hashes: a pixel that moves anywhere fails.
+TEST(Meter, AtOneHundredPercentEveryPixelStaysAsItWas) {
+    const struct {
+        PowerSample sample;
+        uint64_t hash;  // FNV-1a of the layer's bytes
+    } cases[] = {
+        {MakeSample(kAcOffline, 0, 4, 720), 15036886376618175771u},
+        {MakeSample(kAcOffline, 2, 18, 3240), 2346740217529160898u},
+        {MakeSample(kAcOffline, 0, 50, kUnknownTime), 17109831244960524222u},
+        {MakeSample(kAcOffline, 0, 75, 13500), 8437163782819944925u},
+        {MakeSample(kAcOnline, 8, 100, kUnknownTime), 9286714308525392209u},
+        {MakeSample(kAcOffline, 4, 3, 600), 1199726654443430988u},
+    };
+    MeterUnderTest t(cases[0].sample);
+    for (const auto& c : cases) {
+        FakePower::sample = c.sample;
+        t.meter().PollPower();
+        uint64_t hash = 14695981039346656037u;
+        for (int i = 0; i < 60 * 60 * 4; ++i) {
+            hash = (hash ^ t.meter().GetLayerBits()[i]) * 1099511628211u;
+        }
+        EXPECT_EQ(hash, c.hash) << int(c.sample.batteryLifePercent) << " %";
+    }
+}
+
+// Above 100 % the outline is as wide to the eye as at 100 %, 2 window pixels: every pixel
+// of a text has outline around it up to that far from it, left and up one face pixel
+// further than right and down, and no outline lies beyond.
+TEST(Meter, AtLargerScalesTheOutlineReachesAsFarAroundEveryPixelOfTheTexts) {
+    MeterUnderTest t(kOnBattery);
+    const int scales[][3] = {{144, 6, 5}, {192, 8, 7}};  // DPI; reach left and up, right and down
+    for (const auto& c : scales) {
+        RECT place = {300, 300, 300 + c[0] * 60 / 96, 300 + c[0] * 60 / 96};
+        SendMessageA(t.hwnd(), WM_DPICHANGED, MAKEWPARAM(c[0], c[0]), LPARAM(&place));
+        const int n = t.meter().GetLengths().face;
+        CDibImage s;
+        ASSERT_TRUE(s.CreateDib(n, n, 24) && s.FillColor(0)) << c[0];
+        t.meter().DrawFaceTexts(s.GetMemDC(), DescribeSample(kOnBattery), RGB(255, 0, 0),
+                                RGB(0, 0, 255));
+        std::vector<char> text(n * n);  // with any of the texts' fill
+        for (int i = 0; i < n * n; ++i) {
+            text[i] = GetBValue(SurfacePixel(s, i % n, i / n)) > 0;
+        }
+        int missing = 0, beyond = 0;
+        for (int i = 0; i < n * n; ++i) {
+            const int x = i % n, y = i / n;
+            bool reached = false;  // by a text pixel c[2] right and down of it to c[1] left and up
+            for (int dy = -c[2]; dy <= c[1]; ++dy) {
+                for (int dx = -c[2]; dx <= c[1]; ++dx) {
+                    reached |= x + dx >= 0 && x + dx < n && y + dy >= 0 && y + dy < n &&
+                               text[(y + dy) * n + x + dx];
+                }
+            }
+            const bool inked = SurfacePixel(s, x, y) != 0;
+            missing += reached && !inked, beyond += inked && !reached;
+        }
+        EXPECT_EQ(std::make_pair(missing, beyond), std::make_pair(0, 0)) << c[0] << " DPI";
+        EXPECT_GT(std::count(text.begin(), text.end(), 1), n * n / 50) << c[0] << " DPI: texts";
+    }
 }
 
 // The moon on the face and on its mask is the one its geometry lights, in each way of
@@ -183,7 +263,7 @@ TEST(Meter, TheMoonIsDrawnAsItsGeometryLightsIt) {
         const LitShare want =
             MeasureLight(240, rows, [&](int x, int y) { return PlanLights(plan, x, y); });
         for (CDibImage* s : {&m.GetFace(), &m.GetMask()}) {
-            const COLORREF lit = s == &m.GetFace() ? RGB(255, 254, 153) : RGB(255, 255, 255);
+            const COLORREF lit = s == &m.GetFace() ? kLightColour : kWhite;
             const LitShare got = MeasureLight(
                 240, rows, [&](int x, int y) { return SurfacePixel(*s, x, y) == lit; });
             EXPECT_NEAR(got.share, want.share, 0.02) << percent << " %";
@@ -199,12 +279,23 @@ TEST(Meter, TheMoonIsDrawnAsItsGeometryLightsIt) {
     }
 }
 
-// How much of the face's disc is the texts' fill, in millionths.
-int Fills(CMainWin& m) {
-    return int(MeasureLight(m.GetFace().m_width, m.GetFace().m_width,
-                            [&](int x, int y) { return SurfacePixel(m.GetFace(), x, y) == kFill; })
-                   .share *
-               1e6);
+// The first and the last row of the face where the texts' fill shows.
+std::pair<int, int> TextRows(CDibImage& face) {
+    std::pair<int, int> rows = {face.m_width, 0};
+    for (int i = 0; i < face.m_width * face.m_width; ++i) {
+        if (SurfacePixel(face, i % face.m_width, i / face.m_width) == kFill) {
+            rows = {std::min(rows.first, i / face.m_width), i / face.m_width};
+        }
+    }
+    return rows;
+}
+
+// The percentage across the middle of the disc, the time below it.
+TEST(Meter, TheTwoLinesOfTextStandAcrossTheMiddleOfTheDisc) {
+    MeterUnderTest t(kOnBattery);
+    const std::pair<int, int> rows = TextRows(t.meter().GetFace());
+    EXPECT_LT(rows.first, 120) << "the percentage above the centre";
+    EXPECT_GT(rows.second, 120) << "the time below it";
 }
 
 TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
@@ -213,20 +304,15 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
     const struct {
         int refusals, ticks;
         bool land;
-        UINT message;  // then sent: the shell restarting, or the session asked to end or ending
-        WPARAM wParam;
-        bool timerLeft;
+        UINT message;       // then sent: the shell restarting, or a display change
         std::string calls;  // a tick after the last try tries nothing
     } cases[] = {
-        {0, 30, false, 0, 0, false, "AV"},  // each icon taken is asked for the version
-        {3, 30, false, 0, 0, false, "AMAMAV"},
-        {1, 30, true, 0, 0, false, "AMV"},
-        {99, 30, false, 0, 0, false, never},
-        {99, 2, false, WM_QUERYENDSESSION, 0, true, "AMAMA"},  // it may yet be cancelled
-        {99, 2, false, WM_ENDSESSION, FALSE, true, "AMAMA"},   // and it was
-        {99, 2, false, WM_ENDSESSION, TRUE, false, "AMAMAD"},
-        {0, 0, false, restart, 0, false, "AVAV"},           // a restarted shell knows no icon
-        {0, 0, false, WM_DISPLAYCHANGE, 24, false, "AVM"},  // and the taskbar's scale may be new
+        {0, 30, false, 0, "AV"},  // each icon taken is asked for the version
+        {3, 30, false, 0, "AMAMAV"},
+        {1, 30, true, 0, "AMV"},
+        {99, 30, false, 0, never},
+        {0, 0, false, restart, "AVAV"},          // a restarted shell knows no icon
+        {0, 0, false, WM_DISPLAYCHANGE, "AVM"},  // and the taskbar's scale may be new
     };
     for (const auto& c : cases) {
         MeterUnderTest t(kOnBattery, c.refusals, c.land);
@@ -234,10 +320,37 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
             SendMessageA(t.hwnd(), WM_TIMER, TIMER_TRAY_RETRY, 0);
         }
         FakeShell::iconThere &= c.message != restart;
-        SendMessageA(t.hwnd(), c.message, c.wParam, 0);
+        SendMessageA(t.hwnd(), c.message, 32, 0);
         EXPECT_EQ(FakeShell::calls, c.calls);
         EXPECT_EQ(FakeShell::tip, METER_TITLE "\n57 % - 2:51 left") << "each try tells all";
-        EXPECT_EQ(KillTimer(t.hwnd(), TIMER_TRAY_RETRY) != 0, c.timerLeft) << c.calls;
+        EXPECT_FALSE(KillTimer(t.hwnd(), TIMER_TRAY_RETRY)) << c.calls << ": no retry left";
+    }
+}
+
+// A log-off asked for is allowed at once, and the meter goes on until it is certain: cancelled,
+// it goes on whole (the tray icon's retries, the poll, the face); certain, it lets go of the
+// icon, the retries, the poll and the display's registration.
+TEST(Session, ALogOffIsAllowedAndTheMeterGoesOnUntilItIsCertain) {
+    for (int end : {-1, FALSE, TRUE}) {    // not yet known, cancelled, certain
+        MeterUnderTest t(kOnBattery, 99);  // a shell that refuses the icon
+        uint8_t* layer = const_cast<uint8_t*>(t.meter().GetLayerBits());
+        layer[0] = 0x5A;
+        const int reads = FakePower::reads;
+        EXPECT_EQ(SendMessageA(t.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+        if (end >= 0) {
+            SendMessageA(t.hwnd(), WM_ENDSESSION, end, ENDSESSION_LOGOFF);
+        }
+        FakePower::sample = MakeSample(kAcOffline, 0, 56, 10320);
+        SendMessageA(t.hwnd(), WM_TIMER, TIMER_POLL, 0);
+        SendMessageA(t.hwnd(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
+        const bool on = end != TRUE;
+        EXPECT_EQ(FakePower::reads - reads, on ? 2 : 0) << end << ": a poll and a broadcast read";
+        EXPECT_EQ(FakeSystem::unregistered != nullptr, !on)
+            << end << ": the display's registration";
+        EXPECT_EQ(FakeShell::calls, on ? "A" : "AD") << end;
+        EXPECT_TRUE(!on || layer[0] == 0) << end << ": the face drawn again";
+        EXPECT_EQ(TimerRuns(t.hwnd(), TIMER_POLL, 3000), on) << end;
+        EXPECT_EQ(KillTimer(t.hwnd(), TIMER_TRAY_RETRY) != 0, on) << end;
     }
 }
 
@@ -417,7 +530,7 @@ TEST(Events, TheMeterLetsItsMessagesThroughAndItsPollComeLateAndSleepWithTheScre
     for (const auto& s : steps) {
         const int reads = FakePower::reads;
         if (s[0] >= 0) {
-            EXPECT_EQ(Display(t.hwnd(), DWORD(s[0])), TRUE);
+            Display(t.hwnd(), DWORD(s[0]));
         } else if (s[0] == -2) {
             SendMessageA(t.hwnd(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
         } else if (s[0] == -5) {
@@ -430,12 +543,6 @@ TEST(Events, TheMeterLetsItsMessagesThroughAndItsPollComeLateAndSleepWithTheScre
         EXPECT_EQ(FakePower::reads - reads, s[1]) << "state " << s[0];
         EXPECT_EQ(TimerRuns(t.hwnd(), TIMER_POLL, 3000), s[2] == 1) << "state " << s[0];
     }
-    SendMessageA(t.hwnd(), WM_ENDSESSION, TRUE, 0);
-    EXPECT_EQ(FakeSystem::unregistered, reinterpret_cast<HPOWERNOTIFY>(&FakeSystem::registered))
-        << "the teardown gives the display registration back";
-    const int reads = FakePower::reads;
-    SendMessageA(t.hwnd(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
-    EXPECT_EQ(FakePower::reads, reads) << "after the teardown a broadcast makes nothing";
     EXPECT_TRUE(IsEqualGUID(FakeSystem::registered, GUID_SESSION_DISPLAY_STATUS));
 }
 
@@ -547,56 +654,73 @@ struct TwoScales {
     }
 };
 
-TEST(Desktop, AcrossTwoScalesItStartsAtItsMonitorsScaleChangesOnceAtTheSeamAndResetsOntoA) {
+// A meter whose place was stored at 700, 300, on B.
+struct Desktop : testing::Test {
     TwoScales desktop;
-    WritePrivateProfileStringA("WINDOW", "POSX", "700", SettingsFilePath().c_str());
-    WritePrivateProfileStringA("WINDOW", "POSY", "300", SettingsFilePath().c_str());
-    MeterUnderTest t(kOnBattery);
-    const auto size = [&] { return WindowRectOf(t.hwnd()).right - WindowRectOf(t.hwnd()).left; };
-    EXPECT_EQ(Place(t.hwnd()), std::make_pair(700L, 300L)) << "its stored place on B";
-    EXPECT_EQ(std::make_pair(size(), t.meter().GetFace().m_width), std::make_pair(60L, 240))
-        << "the first frame at B's scale";
+    const bool stored =
+        WritePrivateProfileStringA("WINDOW", "POSX", "700", SettingsFilePath().c_str()) &&
+        WritePrivateProfileStringA("WINDOW", "POSY", "300", SettingsFilePath().c_str());
+    MeterUnderTest t{kOnBattery};
+};
+
+TEST_F(Desktop, ItStartsAtTheScaleOfTheMonitorItsPlaceIsOnAndAChangeToThatScaleMovesItAlone) {
+    EXPECT_EQ(Place(t.hwnd()), std::make_pair(700L, 300L));
+    EXPECT_EQ(WindowRectOf(t.hwnd()).right - 700, 60);
+    EXPECT_EQ(t.meter().GetFace().m_width, 240) << "drawn at B's scale";
+    RECT same = {600, 300, 660, 360};
+    SendMessageA(t.hwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), LPARAM(&same));
+    EXPECT_EQ(Place(t.hwnd()), std::make_pair(600L, 300L));
+}
+
+// Pressed left of and above the middle, dragged onto A and back by 1 to 3 pixels a move.
+TEST_F(Desktop, ADragAcrossTheSeamChangesTheScaleOnceEachWayAndKeepsThePointUnderTheCursor) {
     desktop.Watch(t.hwnd(), 96);
     t.FinishFade();
     MoveWindow(t.hwnd(), TwoScales::kSeam + 20, 300, 60, 60, FALSE);
-    // Pressed left of the middle, dragged onto A and back by 1 to 3 pixels a move.
-    POINT cursor = {TwoScales::kSeam + 40, 330};
+    POINT cursor = {TwoScales::kSeam + 40, 320}, held = {20, 20};  // the point under the cursor
     SetCursorPos(cursor.x, cursor.y);
-    SendMessageA(t.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(20, 30));
-    int offMeter = 0, resized = 0, fills = Fills(t.meter()), objects = CountGdiObjects();
+    SendMessageA(t.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(held.x, held.y));
+    const std::pair<int, int> rows = TextRows(t.meter().GetFace());
+    int slipped = 0, resized = 0, objects = CountGdiObjects();
     for (int step = 0; step < 160; ++step) {
         if (step == 80) {  // on A: all of it drawn at 144 DPI, the texts in their fonts
             EXPECT_TRUE(LayerIsTheReduction(t.meter(), 90) && Premultiplied(t.meter()));
-            EXPECT_GT(Fills(t.meter()) * 5, fills * 4) << "as much of the face as at 96 DPI";
+            const std::pair<int, int> large = TextRows(t.meter().GetFace());
+            EXPECT_NEAR(large.second - large.first, 1.5 * (rows.second - rows.first), 6);
         }
         cursor.x += (step < 80 ? -1 : 1) * (1 + step % 3);
         SetCursorPos(cursor.x, cursor.y);
-        const LONG before = size();
         const RECT r = WindowRectOf(t.hwnd());
         SendMessageA(t.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, At(cursor.x - r.left, cursor.y - r.top));
         const RECT after = WindowRectOf(t.hwnd());
-        offMeter += !PtInRect(&after, cursor);
-        resized += size() != before;
+        const POINT point = {cursor.x - after.left, cursor.y - after.top};
+        const bool scaled = after.right - after.left != r.right - r.left;  // where Windows put it
+        resized += scaled;
+        slipped +=
+            !PtInRect(&after, cursor) || (!scaled && (point.x != held.x || point.y != held.y));
+        held = point;
     }
     SendMessageA(t.hwnd(), WM_LBUTTONUP, 0, 0);
-    EXPECT_EQ(std::vector<int>({TwoScales::changes, resized, TwoScales::nested, offMeter}),
+    EXPECT_EQ(std::vector<int>({TwoScales::changes, resized, TwoScales::nested, slipped}),
               std::vector<int>({2, 2, 0, 0}))
-        << "one change each way, none inside another, the cursor on the meter all along";
+        << "one change each way, none inside another, the pressed point under the cursor";
     EXPECT_EQ(CountGdiObjects(), objects) << "nothing left of the other scale";
-    RECT same = {600, 300, 660, 360};  // a change to the scale it has moves it alone
-    SendMessageA(t.hwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), LPARAM(&same));
-    EXPECT_EQ(Place(t.hwnd()), std::make_pair(600L, 300L));
+}
+
+// The default place on A: the margins at A's scale, within a pixel, and the meter as large.
+TEST_F(Desktop, ResetPutsItOnThePrimaryByThePrimarysScale) {
+    desktop.Watch(t.hwnd(), 96);
     t.Command(ID_RESET_POSITION);
     const RECT r = WindowRectOf(t.hwnd());
-    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right - r.left}),
-              std::vector<LONG>({TwoScales::kSeam - 128, 38, 90}))
-        << "Reset puts it on A by A's scale";
+    EXPECT_NEAR(r.left, TwoScales::kSeam - 85 * 1.5, 1);
+    EXPECT_NEAR(r.top, 25 * 1.5, 1);
+    EXPECT_EQ(r.right - r.left, 90);
 }
 
 // At 150 %: the Dpi tests run in a process of their own with LogPixels 144 (tools/test).
 // The shell gets the image drawn for the small-icon size at the taskbar's scale, not the
-// large one nor a neighbour stretched, and gets it again once that scale changed: the
-// system's own size at 144 DPI, then a taskbar at 175 % and at 225 %.
+// large one nor a neighbour stretched, and gets it again after a display or scale change:
+// the system's own size at 144 DPI, then a taskbar at 100 %, 175 % and 225 %.
 TEST(Dpi, TheTrayIconIsTheImageOfTheTaskbarsSmallIconSize) {
     MeterUnderTest t(kOnBattery);
     EXPECT_EQ(t.meter().GetFace().m_width, 360) << "made at the screen's DPI";
@@ -606,11 +730,19 @@ TEST(Dpi, TheTrayIconIsTheImageOfTheTaskbarsSmallIconSize) {
         return std::make_pair(static_cast<BYTE*>(LockResource(LoadResource(self, r))),
                               SizeofResource(self, r));
     };
-    for (const auto& scale : {std::make_pair(0, 24), {168, 28}, {216, 36}}) {
-        FakeSystem::taskbarDpi = scale.first;
-        SendMessageA(t.hwnd(), WM_DISPLAYCHANGE, 32, 0);
+    const struct {
+        int taskbarDpi, size;
+        UINT message;  // what tells the meter of it
+    } scales[] = {{0, 24, WM_DISPLAYCHANGE},
+                  {96, 16, WM_DPICHANGED},
+                  {168, 28, WM_DISPLAYCHANGE},
+                  {216, 36, WM_DPICHANGED}};
+    RECT same = WindowRectOf(t.hwnd());  // its own scale and place: the display change ignores it
+    for (const auto& scale : scales) {
+        FakeSystem::taskbarDpi = scale.taskbarDpi;
+        SendMessageA(t.hwnd(), scale.message, MAKEWPARAM(144, 144), LPARAM(&same));
         // The icon's image nearest that size, at its own size: of exactly that size or not.
-        const int n = scale.second;
+        const int n = scale.size;
         BYTE* group = resource(IDI_TRAY, RT_GROUP_ICON).first;
         const auto image = resource(LookupIconIdFromDirectoryEx(group, TRUE, n, n, 0), RT_ICON);
         const HICON nearest =

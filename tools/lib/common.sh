@@ -11,11 +11,13 @@ SORVANE_SCREEN="1024x768x24"
 SORVANE_WINE_OVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 SORVANE_PACKAGES=(
-    cmake g++ make googletest libgtest-dev libbenchmark-dev
+    cmake g++ make googletest libgtest-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     binutils-mingw-w64-x86-64 wine wine64 xvfb xserver-xephyr xauth fonts-liberation2 xdotool imagemagick x11-xserver-utils
-    x11-apps
+    x11-apps python3-pil
     util-linux shellcheck debootstrap
+    # The release: its zip, its signature and the checks of its manifests.
+    zip unzip osslsigncode openssl python3-yaml
     # The 32-bit program's Wine and the X libraries it loads at run time (only recommended).
     wine32:i386 libxrandr2:i386 libxinerama1:i386 libxrender1:i386
 )
@@ -28,30 +30,27 @@ sorvane_help() { sed -n '2,/^set -u$/p' "$0" | sed '$d; s/^# \{0,1\}//'; }
 # Ends the script over a wrong argument.
 sorvane_refuse() { echo "tools/${0##*/}: $* (see tools/${0##*/} --help)" >&2; exit 2; }
 
-# A script's arguments: for each "NAME=" given, --NAME VALUE or --NAME=VALUE sets the
-# variable NAME (dashes as underscores); for each plain NAME, --NAME sets it to 1; with
-# "..." other words land in SORVANE_ARGS. --help is answered, anything else refused.
+# A script's arguments, read by getopt(1): for each "NAME=" given, --NAME VALUE or
+# --NAME=VALUE sets the variable NAME (dashes as underscores); for each plain NAME, --NAME
+# sets it to 1; with "..." other words land in SORVANE_ARGS. --help is answered, anything
+# else refused.
 sorvane_options() { # names..., --, arguments...
-    local names=" " name
-    while [ "$1" != -- ]; do names+="$1 " && shift; done
-    shift
-    SORVANE_ARGS=()
-    while [ $# -gt 0 ]; do
-        name="${1#--}" && name="${name%%=*}"
-        if [ "$1" = -h ] || [ "$1" = --help ]; then
-            sorvane_help && exit 0
-        elif [[ $1 == --* && $names == *" $name= "* ]]; then
-            [[ $1 == *=* ]] && set -- "$name" "${1#*=}" "${@:2}"
-            [ $# -ge 2 ] || sorvane_refuse "$1 needs a value"
-            printf -v "${name//-/_}" %s "$2" && shift 2
-        elif [[ $1 == --* && $1 != *=* && $names == *" $name "* ]]; then
-            printf -v "${name//-/_}" 1 && shift
-        elif [[ $1 != -* && $names == *" ... "* ]]; then
-            SORVANE_ARGS+=("$1") && shift
-        else
-            sorvane_refuse "unknown argument: $1"
-        fi
+    local long=help words=0 name
+    for name in "$@"; do
+        shift
+        case "$name" in --) break ;; ...) words=1 ;; *=) long+=",${name%=}:" ;; *) long+=",$name" ;; esac
     done
+    name="$(getopt -n "tools/${0##*/}" -o h -l "$long" -- "$@")" || exit 2
+    eval set -- "$name"
+    while name="${1#--}" && [ "$1" != -- ]; do
+        case "$1" in -h | --help) sorvane_help && exit 0 ;; esac
+        [[ ,$long, == *",$name:,"* ]] && printf -v "${name//-/_}" %s "$2" && shift 2 && continue
+        printf -v "${name//-/_}" 1 && shift
+    done
+    shift
+    # shellcheck disable=SC2034 # read by the script
+    SORVANE_ARGS=("$@")
+    [ $# -eq 0 ] || [ $words -eq 1 ] || sorvane_refuse "unknown argument: $1"
 }
 
 # For a script that takes no arguments.

@@ -1,8 +1,9 @@
-// Handles that free themselves: a GDI object, a memory DC or the screen's DC with one
-// owner, and a selection into a DC that puts back what it replaced. Moved, never
-// copied: a handle freed twice, or by two owners, is the fault these rule out.
-#ifndef SORVANE_SCOPED_GDI_H
-#define SORVANE_SCOPED_GDI_H
+// Handles that free themselves: any handle with the function that frees it (a registry
+// key, say), a GDI object, a memory DC or the screen's DC with one owner, and a
+// selection into a DC that puts back what it replaced. Moved, never copied: a handle
+// freed twice, or by two owners, is the fault these rule out.
+#ifndef SORVANE_OWNED_HANDLES_H
+#define SORVANE_OWNED_HANDLES_H
 
 #include <windows.h>
 
@@ -26,6 +27,13 @@ public:
             Free(m_handle);
         }
         m_handle = handle;
+    }
+    // Asks make() for a handle only while there is none: one Windows refused is asked for
+    // again the next time.
+    template <typename Make> void MakeIfMissing(Make make) {
+        if (!m_handle) {
+            m_handle = make();
+        }
     }
 
 private:
