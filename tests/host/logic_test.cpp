@@ -125,15 +125,13 @@ TEST(Alerts, EachTellsOnceACrossingAndIsArmedByThreePointsBackOrAPlugChange) {
 }
 
 TEST(Alerts, ALevelIsFiveToNinetyFiveInDigitsAndASwitchOnOrOff) {
-    const std::pair<const char*, int> levels[] = {
-        {"5", 5}, {"95", 95}, {"4", 33}, {"96", 33}, {"", 33}, {"2O", 33}, {"-5", 33}, {"100", 33},
-    };
-    for (const auto& l : levels) {
-        EXPECT_EQ(ParseAlertLevel(l.first, 33), l.second) << l.first;
+    for (const char* other : {"4", "96", "", "2O", "-5", "100"}) {
+        EXPECT_EQ(ParseAlertLevel(other, 33), 33) << other;
     }
-    EXPECT_EQ(std::make_tuple(ParseAlertSwitch("on", false), ParseAlertSwitch("off", true),
+    EXPECT_EQ(std::make_tuple(ParseAlertLevel("5", 0), ParseAlertLevel("95", 0),
+                              ParseAlertSwitch("on", false), ParseAlertSwitch("off", true),
                               ParseAlertSwitch("1", false), ParseAlertSwitch("yes", true)),
-              std::make_tuple(true, false, false, true));
+              std::make_tuple(5, 95, true, false, false, true));
 }
 
 TEST(Format, ATextIsCutToItsBufferAndAlwaysEnds) {
