@@ -28,6 +28,7 @@ add_library(sorvane_win STATIC
     mainwin/tray_icon.cpp
     mainwin/fade.cpp
     mainwin/interaction.cpp
+    mainwin/alerts.cpp
     settings/fileutil.cpp
     settings/position_file.cpp
     settings/place_watch.cpp

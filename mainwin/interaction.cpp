@@ -2,6 +2,7 @@
 
 #include "about/aboutwin.h"
 #include "framework/desktop_math.h"
+#include "framework/format.h"
 #include "resources/resource.h"
 #include "settings/position_rules.h"
 
@@ -34,6 +35,11 @@ void CMainWin::OnCommand(WPARAM wParam) {
         break;
     case ID_START_WITH_WINDOWS:
         m_startup.Toggle();
+        break;
+    case ID_ALERT_LOW:
+    case ID_ALERT_UNPLUG:
+        m_alerts.Toggle(LOWORD(wParam) == ID_ALERT_LOW ? AlertKind::kLow : AlertKind::kUnplug);
+        SaveAlerts();
         break;
     default:
         break;
@@ -147,6 +153,16 @@ void CMainWin::ShowPopupMenu(int x, int y, bool fromTray) {
                   MF_BYCOMMAND | (m_startup.IsOn() ? MF_CHECKED : MF_UNCHECKED));
     EnableMenuItem(popup, ID_START_WITH_WINDOWS,
                    MF_BYCOMMAND | (m_startup.CanWork() ? MF_ENABLED : MF_GRAYED));
+    // The alerts' items name the levels the user's file sets.
+    const AlertSettings& alerts = m_alerts.Settings();
+    char text[40];
+    FormatText(text, sizeof(text), "A&lert at %d %%", alerts.lowLevel);
+    ModifyMenuA(popup, ID_ALERT_LOW, MF_BYCOMMAND | (alerts.lowOn ? MF_CHECKED : MF_UNCHECKED),
+                ID_ALERT_LOW, text);
+    FormatText(text, sizeof(text), "Alert to &unplug at %d %%", alerts.unplugLevel);
+    ModifyMenuA(popup, ID_ALERT_UNPLUG,
+                MF_BYCOMMAND | (alerts.unplugOn ? MF_CHECKED : MF_UNCHECKED), ID_ALERT_UNPLUG,
+                text);
     // The command comes back here, so that a cancelled menu is told apart; it is posted
     // as the menu itself would post it.
     const UINT chosen =

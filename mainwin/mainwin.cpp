@@ -151,6 +151,7 @@ void CMainWin::OnTimer(WPARAM id) {
 
 int CMainWin::OnCreate() {
     m_fade.alpha = 0;
+    m_fade.direction = 1;  // at rest, hidden: a poll must not resume a fade never asked for
     m_fade.timerRunning = 0;
     m_pointer.hoverPending = 0;
     m_fade.step = kFadeStepSlow;
@@ -174,6 +175,8 @@ int CMainWin::OnCreate() {
     m_snapshot = PowerSample{};
     m_place.Attach(m_hwnd);
     RestorePosition();
+    // The first poll after the fade-in sees the first sample again, with the icon there.
+    RestoreAlerts();
     // The first frame at the scale of the monitor it was put on.
     ApplyDpi(WindowDpi());
     m_tray.Attach(m_hwnd, m_api);

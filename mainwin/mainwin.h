@@ -14,6 +14,7 @@
 #include "mainwin/pointer_state.h"
 #include "mainwin/tray_icon.h"
 #include "mainwin/visibility.h"
+#include "meter/battery_alerts.h"
 #include "meter/layer_surface.h"
 #include "meter/power_sample.h"
 #include "meter/power_watch.h"
@@ -68,6 +69,9 @@ public:
     // Position
     int SavePosition();
     int RestorePosition();
+    // The alerts' switches and levels, in a section of their own beside the position.
+    void SaveAlerts();
+    void RestoreAlerts();
 
     void SetPowerReader(PowerReader reader) { m_readPower = reader; }
     void SetTrayNotifier(TrayIcon::Notifier notifier) { m_tray.SetNotifier(notifier); }
@@ -111,6 +115,9 @@ private:
     void PlaceAt(Position p);
     bool DrawFace(const FaceDescription& d);
     bool SpreadOutline(HDC dc, const RECT& rect, const char* text, COLORREF colour);
+    // What the alerts made of a new sample: the meter shown and a balloon for an alert,
+    // the last balloon taken down at a plug change.
+    void Alert(const AlertStep& step, const PowerSample& sample);
 
     // What the face is drawn with: the fonts CreateFonts makes, then the pens and brushes
     // CreateDrawingTools makes, freed in this order.
@@ -143,6 +150,8 @@ private:
     bool m_faceDrawn = false;          // the layer shows m_wanted
 
     Visibility m_visibility;
+    // Silent until the user's settings are read, after the first face is drawn.
+    BatteryAlerts m_alerts{AlertSettings{20, false, 80, false}};
     TrayIcon m_tray;
     PowerWatch m_power;
     PlaceWatch m_place;

@@ -72,6 +72,27 @@ void TrayIcon::ReturnFocus() {
     m_notify(NIM_SETFOCUS, &data);
 }
 
+// The tip goes with every balloon, so that the shell keeps it.
+bool TrayIcon::Balloon(const char* title, const char* text, DWORD icon) {
+    if (!m_shellHasIcon) {
+        return false;
+    }
+    NOTIFYICONDATAA data = Record(NIF_INFO | kTip);
+    lstrcpynA(data.szInfoTitle, title, sizeof(data.szInfoTitle));
+    lstrcpynA(data.szInfo, text, sizeof(data.szInfo));
+    data.dwInfoFlags = icon | NIIF_RESPECT_QUIET_TIME;
+    const bool taken = m_notify(NIM_MODIFY, &data) != FALSE;
+    m_balloonUp |= taken && text[0];
+    return taken;
+}
+
+// An empty text takes a balloon down.
+void TrayIcon::TakeDownBalloon() {
+    if (m_balloonUp && Balloon("", "", NIIF_NONE)) {
+        m_balloonUp = false;
+    }
+}
+
 void TrayIcon::SetStatus(const char* status) {
     char tip[sizeof(m_tip)];
     FormatText(tip, sizeof(tip), "%s\n%s", METER_TITLE, status);

@@ -38,6 +38,11 @@ public:
     bool Version4() const { return m_version4; }
     // The keyboard back to the notification area, after a menu cancelled there.
     void ReturnFocus();
+    // A balloon from the icon, with NIIF_WARNING or NIIF_INFO; Focus Assist and the first
+    // hour after sign-in keep it quiet. True when the shell took it.
+    bool Balloon(const char* title, const char* text, DWORD icon);
+    // The balloon shown, if any, taken down: its news is stale.
+    void TakeDownBalloon();
 
 private:
     // Every request's record, of the size that has room for the version.
@@ -54,6 +59,7 @@ private:
     int m_triesLeft = 0;  // the retry timer runs while this is above 0
     bool m_shellHasIcon = false;
     bool m_version4 = false;
+    bool m_balloonUp = false;
     char m_tip[64] = METER_TITLE;
 };
 

@@ -142,6 +142,7 @@ int CMainWin::PollPower() {
         char status[kTextBufferSize];
         DescribeForTip(sample, status, sizeof(status));
         m_tray.SetStatus(status);
+        Alert(m_alerts.Observe(sample), sample);
         m_snapshot = sample;
         const FaceDescription d = DescribeSample(sample);
         if (m_faceWanted && m_faceDrawn && SameFace(m_wanted, d)) {

@@ -15,6 +15,8 @@
 #define ID_RESET_POSITION 40004
 #define ID_HIDE 40005
 #define ID_START_WITH_WINDOWS 40006
+#define ID_ALERT_LOW 40007
+#define ID_ALERT_UNPLUG 40008
 
 /* Window timers (all arrive as WM_TIMER, none has a callback) */
 #define TIMER_ABOUT_FADE_IN 100

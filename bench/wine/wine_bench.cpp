@@ -328,7 +328,7 @@ void RedrawAtScales(CMainWin& m, const Counts& n, Summary& summary) {
 // Six hours on battery, sampled every 3 s as the poll does: the charge falls by one
 // percent every few minutes, while Windows revises its estimate of the time left in
 // seconds at nearly every sample. Every changed sample was drawn before; now only a
-// changed face is.
+// changed face is. The charge crosses the low alert's level, 20 %, on the way.
 void ReplayedDay(CMainWin& m, Summary& summary) {
     printf("\n== a replayed day: 6 h of samples every 3 s\n");
     constexpr int kSamples = 6 * 3600 / 3;
@@ -338,11 +338,12 @@ void ReplayedDay(CMainWin& m, Summary& summary) {
     PowerSample previous = {};
     FaceDescription shown = {};
     char tip[kTextBufferSize] = "", text[kTextBufferSize];
-    int changed = 0, visible = 0, tipChanges = 0, redraws = 0;
+    int changed = 0, visible = 0, tipChanges = 0, redraws = 0, crossings = 0;
     const auto tips = [] {
         return std::count(FakeShell::calls.begin(), FakeShell::calls.end(), 'T');
     };
     const long long tipsBefore = tips();
+    const size_t balloonsBefore = FakeShell::balloons.size();
     for (int i = 0; i < kSamples; ++i) {
         const int left = 6 * 3600 + 1800 - 3 * i;  // seconds, as the discharge says
         seed = seed * 1103515245u + 12345u;
@@ -351,6 +352,7 @@ void ReplayedDay(CMainWin& m, Summary& summary) {
         const PowerSample sample = MakeSample(kAcOffline, percent < 33 ? kBatteryFlagLow : 1,
                                               percent, static_cast<uint32_t>(left + jitter));
         changed += SampleChanged(previous, sample);
+        crossings += previous.batteryLifePercent > 20 && percent <= 20;
         const FaceDescription d = DescribeSample(sample);
         visible += i == 0 || !SameFace(shown, d);
         DescribeForTip(sample, text, sizeof(text));
@@ -374,6 +376,12 @@ void ReplayedDay(CMainWin& m, Summary& summary) {
     summary.Add("replayed day: %lld tip updates for %d changes of the tip's text (goal: at most 1 "
                 "each)",
                 static_cast<long long>(tips() - tipsBefore), tipChanges);
+    const auto low = std::count_if(
+        FakeShell::balloons.begin() + balloonsBefore, FakeShell::balloons.end(),
+        [](const std::string& b) { return b.find("|Battery low|") != std::string::npos; });
+    summary.Add("replayed day: %lld low alerts for %d crossings of 20 %% on battery (goal: as "
+                "many)",
+                static_cast<long long>(low), crossings);
 }
 
 // What one look for a covering window costs, against the cheapest thing the meter does

@@ -4,8 +4,10 @@
 
 #include <limits.h>
 #include <algorithm>
+#include <array>
 #include <string.h>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "framework/desktop_math.h"
 #include "framework/lengths.h"
 #include "mainwin/visibility.h"
+#include "meter/battery_alerts.h"
 #include "meter/layer_reduce.h"
 #include "meter/moon_geometry.h"
 #include "settings/position_rules.h"
@@ -69,8 +72,8 @@ TEST(Sample, WhatTheFaceAndTheTipShow) {
 TEST(Sample, TheRulesThatHideAndShowTheMeter) {
     const int cases[][5] = {
         // AC, flag, percent; full; critical
-        {1, 1, 80, 1, 0}, {1, 9, 80, 0, 0}, {1, 2, 20, 0, 0},    {1, 9, 95, 1, 0},
-        {0, 6, 3, 0, 1},  {0, 12, 3, 0, 0}, {255, 1, 100, 0, 0},
+        {1, 1, 80, 1, 0}, {1, 9, 80, 0, 0},    {1, 2, 20, 0, 0}, {1, 9, 95, 1, 0},  {0, 6, 3, 0, 1},
+        {0, 12, 3, 0, 0}, {255, 1, 100, 0, 0}, {1, 6, 3, 0, 0},  {255, 6, 3, 0, 0},
     };
     for (const auto& c : cases) {
         const PowerSample s = MakeSample(uint8_t(c[0]), uint8_t(c[1]), uint8_t(c[2]), 0);
@@ -80,6 +83,55 @@ TEST(Sample, TheRulesThatHideAndShowTheMeter) {
     }
     EXPECT_TRUE(UnplugRule(MakeSample(1, 1, 50, 0), MakeSample(0, 1, 50, 0)));
     EXPECT_FALSE(UnplugRule(MakeSample(255, 1, 50, 0), MakeSample(0, 1, 50, 0))) << "unknown";
+}
+
+// Samples one after another (line status, flag, percent), at 20 % and 80 % with both on
+// unless a row says: what each told, in order: p the plug changed, L low, U unplug, and C
+// a critical battery the meter shows itself for.
+TEST(Alerts, EachTellsOnceACrossingAndIsArmedByThreePointsBackOrAPlugChange) {
+    const AlertSettings both = {20, true, 80, true}, none = {20, false, 80, false};
+    const struct {
+        std::vector<std::array<int, 3>> samples;
+        const char* told;
+        AlertSettings settings;
+    } rows[] = {
+        {{{0, 2, 22}, {0, 2, 20}, {0, 2, 19}, {0, 2, 21}, {0, 2, 20}, {0, 2, 18}}, "L", both},
+        {{{0, 2, 21}, {0, 2, 20}, {0, 2, 22}, {0, 2, 20}, {0, 2, 23}, {0, 2, 20}}, "LL", both},
+        {{{0, 2, 20}, {1, 10, 30}, {0, 2, 30}, {0, 2, 20}}, "LppL", both},
+        {{{0, 2, 20}, {1, 10, 19}, {0, 2, 19}}, "LppL", both},  // unplugged below it
+        {{{1, 8, 79}, {1, 8, 80}, {1, 8, 78}, {1, 8, 81}, {1, 8, 77}, {1, 8, 80}}, "UU", both},
+        {{{1, 8, 80}, {0, 1, 80}, {1, 8, 80}}, "UppU", both},
+        {{{1, 1, 80}, {1, 1, 85}, {1, 0, 90}}, "", both},  // held on mains by a limit
+        {{{0, 255, 10}, {0, 128, 10}, {0, 1, 255}, {255, 2, 10}}, "", both},
+        {{{0, 2, 6}, {0, 6, 4}}, "LC", both},
+        {{{1, 6, 3}, {255, 6, 3}, {255, 2, 10}, {1, 6, 3}}, "", both},  // mains, or unknown
+        {{{0, 2, 20}, {1, 8, 85}, {1, 8, 85}}, "p", none},
+        {{{0, 2, 21}, {0, 2, 20}, {1, 8, 85}}, "Lp", AlertSettings{}},  // unplug off by default
+    };
+    for (const auto& r : rows) {
+        BatteryAlerts alerts(r.settings);
+        std::string told;
+        for (const auto& s : r.samples) {
+            const PowerSample sample = MakeSample(uint8_t(s[0]), uint8_t(s[1]), uint8_t(s[2]), 0);
+            const AlertStep step = alerts.Observe(sample);
+            told += step.plugChanged ? "p" : "";
+            told += step.alert == AlertKind::kLow      ? "L"
+                    : step.alert == AlertKind::kUnplug ? "U"
+                                                       : "";
+            told += CriticalOnBattery(sample) ? "C" : "";
+        }
+        EXPECT_EQ(told, r.told) << "row " << &r - rows;
+    }
+}
+
+TEST(Alerts, ALevelIsFiveToNinetyFiveInDigitsAndASwitchOnOrOff) {
+    for (const char* other : {"4", "96", "", "2O", "-5", "100"}) {
+        EXPECT_EQ(ParseAlertLevel(other, 33), 33) << other;
+    }
+    EXPECT_EQ(std::make_tuple(ParseAlertLevel("5", 0), ParseAlertLevel("95", 0),
+                              ParseAlertSwitch("on", false), ParseAlertSwitch("off", true),
+                              ParseAlertSwitch("1", false), ParseAlertSwitch("yes", true)),
+              std::make_tuple(5, 95, true, false, false, true));
 }
 
 TEST(Format, ATextIsCutToItsBufferAndAlwaysEnds) {

@@ -91,13 +91,15 @@ inline std::vector<uint32_t> IconPixels(HICON icon) {
 }
 
 // The shell (Wine's takes seconds to forget an icon): it records A, M, D, F, V (add, modify,
-// delete, focus back, version 4 asked; T a modify of the tip alone) and the last icon and tip
-// it was given, and, still starting at log-on, refuses the first; a refused add may land.
+// delete, focus back, version 4 asked; T a modify of the tip alone), the last icon and tip
+// it was given and each balloon ("flags|title|text|tip"), and, still starting at log-on,
+// refuses the first; a refused add may land.
 struct FakeShell {
     static inline int refusals = 0;
     static inline bool refusedAddsLand = false, iconThere = false, takesVersion4 = true;
     static inline UINT version = 0;
     static inline std::string calls, tip;
+    static inline std::vector<std::string> balloons;
     static inline std::vector<uint32_t> icon;
     static inline NOTIFYICONDATAA callback = {};  // whom a click on the icon tells, and how
     // A click on the icon, or a key, told as the shell tells it; the fourth version says where.
@@ -117,6 +119,10 @@ struct FakeShell {
         icon = data->uFlags & NIF_ICON ? IconPixels(data->hIcon) : icon;
         // The fourth version shows the standard tip only when asked to.
         tip = data->uFlags & NIF_TIP ? data->uFlags & NIF_SHOWTIP ? data->szTip : "" : tip;
+        if (data->uFlags & NIF_INFO) {
+            balloons.push_back(std::to_string(data->dwInfoFlags) + "|" + data->szInfoTitle + "|" +
+                               data->szInfo + "|" + (data->uFlags & NIF_TIP ? tip : "no tip"));
+        }
         callback = data->uFlags & NIF_MESSAGE ? *data : callback;
         const bool taken =
             message == NIM_SETFOCUS || (refusals-- <= 0 && iconThere != (message == NIM_ADD));
@@ -178,6 +184,7 @@ public:
         FakePower::fail = false;
         FakeShell::refusals = trayRefusals, FakeShell::refusedAddsLand = refusedAddsLand;
         FakeShell::iconThere = false, FakeShell::calls = FakeShell::tip = "";
+        FakeShell::balloons.clear();
         FakeShell::callback = {}, FakeShell::version = 0;
         m_meter.SetPowerReader(FakePower::Read);
         m_meter.SetTrayNotifier(FakeShell::Notify);
@@ -236,10 +243,10 @@ inline std::string SettingsFilePath() {
     return std::string(folder) + "\\Ostrel\\Sorvane Meter\\default.ini";
 }
 
-// One stored coordinate of the user's file, as written.
-inline std::string Setting(const char* key) {
+// One key of the user's file, as written.
+inline std::string Setting(const char* key, const char* section = "WINDOW") {
     char value[32] = "";
-    GetPrivateProfileStringA("WINDOW", key, "", value, sizeof(value), SettingsFilePath().c_str());
+    GetPrivateProfileStringA(section, key, "", value, sizeof(value), SettingsFilePath().c_str());
     return value;
 }
 

@@ -354,6 +354,42 @@ TEST(Session, ALogOffIsAllowedAndTheMeterGoesOnUntilItIsCertain) {
     }
 }
 
+// A discharge through the file's low level with jitter, then a charge through 80 % with the
+// unplug alert switched on from the menu: a hidden meter comes back and the shell gets one
+// balloon for each, with the tip and in quiet time kept quiet, and each is taken down when
+// the plug changes.
+TEST(Meter, EachAlertShowsTheMeterAndOneBalloonTakenDownWhenThePlugChanges) {
+    const std::string file = SettingsFilePath();
+    WritePrivateProfileStringA("ALERTS", nullptr, nullptr, file.c_str());
+    WritePrivateProfileStringA("ALERTS", "LOW", "30", file.c_str());
+    MeterUnderTest t(MakeSample(kAcOffline, 2, 32, 3300));
+    t.Command(ID_ALERT_UNPLUG);
+    EXPECT_EQ(Setting("LOWALERT", "ALERTS") + Setting("UNPLUGALERT", "ALERTS"), "onon");
+    const int day[][4] = {{0, 2, 31, 3000}, {0, 2, 30, 2700}, {0, 2, 29, 2400}, {0, 2, 31, 2600},
+                          {0, 2, 28, 2200}, {1, 10, 28, -1},  {1, 8, 79, -1},   {1, 8, 80, -1},
+                          {1, 8, 81, -1},   {1, 8, 79, -1},   {0, 1, 81, 9000}};
+    std::vector<int> shown;
+    for (const auto& s : day) {
+        t.Command(ID_HIDE), t.FinishFade();
+        FakePower::sample = MakeSample(uint8_t(s[0]), uint8_t(s[1]), uint8_t(s[2]), s[3]);
+        t.meter().PollPower(), t.FinishFade();
+        if (IsWindowVisible(t.hwnd())) {
+            shown.push_back(int(&s - day));
+        }
+    }
+    WritePrivateProfileStringA("ALERTS", nullptr, nullptr, file.c_str());
+    EXPECT_EQ(shown, std::vector<int>({1, 7, 10})) << "at 30 %, at 80 %, and unplugged";
+    EXPECT_EQ(FakeShell::balloons,
+              std::vector<std::string>({
+                  "130|Battery low|30 % left, about 0:45. Plug in the charger.|" METER_TITLE
+                  "\n30 % - 0:45 left",
+                  "128|||" METER_TITLE "\nCharging - 28 %",
+                  "129|Battery charged|80 % charged. You can unplug the charger.|" METER_TITLE
+                  "\nCharging - 80 %",
+                  "128|||" METER_TITLE "\n81 % - 2:30 left",
+              }));
+}
+
 // Another desktop has the input: the cursor cannot be read, and the point holds
 // whatever it held.
 POINT g_stalePoint;

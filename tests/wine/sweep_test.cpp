@@ -1,8 +1,8 @@
 // Windows saying no, call by call: a day of the meter runs once to count the calls it
 // makes that Windows may refuse, then once with each of them refused in turn. The day:
-// start-up, a changed poll, a fade, the screen off and on, a hover, monitors changing, a
-// tray retry, Start with Windows chosen, the menu, About, a DPI change, a drag that saves
-// the place, and a log-off. It runs on Windows 7's functions too.
+// start-up, a changed poll that alerts, a fade, the screen off and on, a hover, monitors changing,
+// a tray retry, Start with Windows and an alert chosen, the menu, About, a DPI change, a drag that
+// saves the place, and a log-off. It runs on Windows 7's functions too.
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -41,6 +41,14 @@ void LeaveRunKey() {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kApproved, kRunEntry);
 }
 
+// The shell may refuse a balloon too (one it cannot show, a shell gone).
+BOOL WINAPI RefusingShell(DWORD message, PNOTIFYICONDATAA data) {
+    if ((data->uFlags & NIF_INFO) && ++Refusals::calls == Refusals::refuse) {
+        return Refusals::refused = "a balloon", FALSE;
+    }
+    return FakeShell::Notify(message, data);
+}
+
 struct Day {
     bool window = false, closedItself = false;
     std::string stuck;           // what did not go on once Windows said yes again
@@ -70,6 +78,7 @@ Day Live(int refuse) {
     const std::string file = SettingsFilePath();
     WritePrivateProfileStringA("WINDOW", "POSX", "111", file.c_str());
     WritePrivateProfileStringA("WINDOW", "POSY", "222", file.c_str());
+    WritePrivateProfileStringA("ALERTS", nullptr, nullptr, file.c_str());
     LeaveRunKey();
     const int before = CountGdiObjects() + ThreadWindows();
     Refusals::calls = 0, Refusals::refuse = refuse, Refusals::liveUserObjects = 0, g_box.clear();
@@ -78,11 +87,12 @@ Day Live(int refuse) {
     {
         MeterUnderTest t(MakeSample(kAcOffline, 0, 57, 10260));
         const HWND w = t.hwnd();
+        t.meter().SetTrayNotifier(RefusingShell);
         day.window = w != nullptr;
         if (day.window && !g_box.empty()) {
             day.closedItself = PumpUntil([&] { return !IsWindow(w); }, 2000);
         } else if (day.window) {
-            FakePower::sample = MakeSample(kAcOffline, 2, 31, 5400);
+            FakePower::sample = MakeSample(kAcOffline, 2, 19, 5400);
             SendMessageA(w, WM_TIMER, TIMER_POLL, 0);
             for (int i = 0; i < 5; ++i) {  // a fade on its way
                 SendMessageA(w, WM_TIMER, TIMER_FADE, 0);
@@ -95,6 +105,7 @@ Day Live(int refuse) {
             SendMessageA(w, WM_DISPLAYCHANGE, 32, 0);
             SendMessageA(w, WM_TIMER, TIMER_PLACE_CHECK, 0);
             t.Command(ID_START_WITH_WINDOWS);
+            t.Command(ID_ALERT_UNPLUG);
             OpenMenu(w, g_setTimer);
             t.Command(ID_ABOUT);
             const HWND about = TheAboutWindow().GetHwnd();
@@ -192,6 +203,7 @@ TEST(Sweep, EveryRefusableCallRefusedInTurn) {
     Live(0);  // the first day fills Wine's caches of fonts, menus and bitmaps
     const Day reference = Live(0);
     const int calls = Refusals::calls;
+    EXPECT_EQ(FakeShell::balloons.size(), 1u) << "the day's low alert";
     EXPECT_EQ(reference.stuck, "") << "the day as it is";
     EXPECT_EQ(reference.left, 0) << "left behind";
     EXPECT_EQ(reference.layer.size(), 90u * 90 * 4) << "the layer at 144 DPI";
