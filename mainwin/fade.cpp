@@ -29,6 +29,8 @@ void CMainWin::FadeTick() {
 
 void CMainWin::FadeAs(FadeWay way, int step) {
     if (way != FadeWay::kNone) {
-        FadeTo(way == FadeWay::kIn ? kFadeIn : kFadeOut, step);
+        FadeTo(static_cast<int>(way), step);
     }
 }
+
+void CMainWin::ShowForUser() { FadeAs(m_visibility.Show(true), kFadeStepSlow); }

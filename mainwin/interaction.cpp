@@ -27,7 +27,7 @@ void CMainWin::OnCommand(WPARAM wParam) {
         // nothing.
         ResetPosition();
         LookForCover();
-        FadeAs(m_visibility.Show(true), kFadeStepSlow);
+        ShowForUser();
         break;
     case ID_HIDE:
         FadeAs(m_visibility.Hide(), kFadeStepSlow);
@@ -90,7 +90,7 @@ void CMainWin::OnLButtonDown(LPARAM lParam) {
     const POINT p = PointFromLParam(lParam);
     if (BeginDrag(m_pointer, p.x, p.y)) {
         SetCapture(m_hwnd);
-        FadeAs(m_visibility.Show(true), kFadeStepSlow);
+        ShowForUser();
     }
 }
 
@@ -104,7 +104,7 @@ void CMainWin::OnLButtonUp() {
 
 void CMainWin::OnRButtonUp(LPARAM lParam) {
     SuppressHover(m_pointer);
-    FadeAs(m_visibility.Show(true), kFadeStepSlow);
+    ShowForUser();
     POINT p = PointFromLParam(lParam);
     ClientToScreen(m_hwnd, &p);
     ShowPopupMenu(p.x, p.y, false);
@@ -118,7 +118,7 @@ bool CMainWin::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case NIN_SELECT:  // a click's release, or Enter on the icon chosen with the mouse
     case NIN_KEYSELECT:
-        FadeAs(m_visibility.Show(true), kFadeStepSlow);
+        ShowForUser();
         return true;
     case WM_RBUTTONDOWN:                               // the first version's request for the menu
         if (!m_tray.Version4() && m_readCursor(&p)) {  // no menu at an unknown place

@@ -25,7 +25,7 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == ID_HIDE || wParam == ID_RESET_POSITION || wParam == ID_QUIT) {
             OnCommand(wParam);
         } else {
-            FadeAs(m_visibility.Show(true), kFadeStepSlow);
+            ShowForUser();
         }
         return DefWindowProcA(m_hwnd, message, wParam, lParam);
     }

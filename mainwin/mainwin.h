@@ -59,8 +59,11 @@ public:
     // Fade
     int FadeTo(int show, int step);
     void FadeTick();
-    // The fade a change of who has the meter shown asks for, if any.
+    // Starts the fade a Visibility answer asks for; kNone starts none.
     void FadeAs(FadeWay way, int step);
+    // The user asked for the meter (the tray icon, a second start, Reset, a click): shown,
+    // over a full-screen window too.
+    void ShowForUser();
 
     // Position
     int SavePosition();
@@ -69,8 +72,8 @@ public:
     void SetPowerReader(PowerReader reader) { m_readPower = reader; }
     void SetTrayNotifier(TrayIcon::Notifier notifier) { m_tray.SetNotifier(notifier); }
     void SetCursorReader(CursorReader reader) { m_readCursor = reader; }
-    // The functions newer than Windows 7; looked up at construction unless a test
-    // plays a system of its own.
+    // The functions looked up at run time, which an older Windows may lack; looked up at
+    // construction unless a test plays a system of its own.
     void SetNewerApi(const NewerApi& api) { m_api = api; }
     const FadeState& GetFade() const { return m_fade; }
     const PowerSample& GetSnapshot() const { return m_snapshot; }
@@ -131,12 +134,13 @@ private:
     PointerState m_pointer;
     LayerSurface m_layer;
     Lengths m_lengths = LengthsAt(kDesignDpi);
-    int m_monitorDpi = kDesignDpi;     // the lengths lag behind it while Windows refuses a layer
+    // The monitor's DPI; m_lengths keep the last scale whose layer Windows accepted.
+    int m_monitorDpi = kDesignDpi;
     const POINT* m_layerAt = nullptr;  // where the next layer goes, changing its size
-    bool m_applyingDpi = false;
-    FaceDescription m_wanted = {};  // what the face should show
-    bool m_faceWanted = false;      // m_wanted holds a sample's face
-    bool m_faceDrawn = false;       // the layer shows m_wanted
+    bool m_applyingDpi = false;        // inside a change of scale, which never nests another
+    FaceDescription m_wanted = {};     // what the face should show
+    bool m_faceWanted = false;         // m_wanted holds a sample's face
+    bool m_faceDrawn = false;          // the layer shows m_wanted
 
     Visibility m_visibility;
     TrayIcon m_tray;

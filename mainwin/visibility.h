@@ -6,7 +6,10 @@
 #ifndef SORVANE_VISIBILITY_H
 #define SORVANE_VISIBILITY_H
 
-enum class FadeWay { kNone, kIn, kOut };
+#include "mainwin/fade_state.h"
+
+// In and out are FadeTo's own values; none asks for no fade.
+enum class FadeWay { kNone = -1, kOut = kFadeOut, kIn = kFadeIn };
 
 class Visibility {
 public:
@@ -20,7 +23,7 @@ public:
     // The battery on battery power: entering the critical state shows the meter once,
     // whatever hid it; while it lasts the meter stays over full screen.
     FadeWay Battery(bool critical);
-    // Seen but for the hover.
+    // Whether the meter is to be shown; the hover may still fade it out for a moment.
     bool Seen() const { return m_wanted && (!m_covered || m_overCover || m_critical); }
 
 private:
