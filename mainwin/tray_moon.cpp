@@ -55,6 +55,16 @@ HICON IconFrom(const uint32_t* pixels, int size) {
     return CreateIconIndirect(&icon);  // it copies both bitmaps
 }
 
+// FNV-1a over the pixels: two pictures of one hash are taken for the same one. Kept instead
+// of the pixels themselves, which would make the meter's object, and the program, larger.
+uint64_t PictureHash(const uint32_t* pixels, int size) {
+    uint64_t hash = 14695981039346656037ull;
+    for (int i = 0; i < size * size; ++i) {
+        hash = (hash ^ pixels[i]) * 1099511628211ull;
+    }
+    return hash;
+}
+
 }  // namespace
 
 bool TrayMoon::IsThemeChange(WPARAM wParam, LPARAM lParam) {
@@ -91,12 +101,12 @@ bool TrayMoon::SetBattery(const PowerSample& sample) {
 }
 
 // Into m_drawn; false when there is nothing to draw at that size.
-bool TrayMoon::Draw(int size) {
+bool TrayMoon::Draw(int size, uint32_t* pixels) const {
     if (!m_known || size < 2 || size > kMaxIconSize) {
         return false;
     }
     DrawIconMoon(m_phase, m_tilt, IconColoursFor(m_theme, m_stateColour, m_window, m_text), size,
-                 m_drawn);
+                 pixels);
     return true;
 }
 
@@ -104,15 +114,19 @@ bool TrayMoon::Differs(int size) {
     if (!m_shown || size != m_shownSize) {
         return true;
     }
-    if (!Draw(size)) {
+    uint32_t pixels[kMaxIconSize * kMaxIconSize];
+    if (!Draw(size, pixels)) {
         return m_shownDrawn;  // the fixed icon is all there is to show
     }
-    return !m_shownDrawn || memcmp(m_drawn, m_shownPixels, size_t(size) * size * 4) != 0;
+    return !m_shownDrawn || PictureHash(pixels, size) != m_shownHash;
 }
 
 HICON TrayMoon::Make(int size) {
+    uint32_t pixels[kMaxIconSize * kMaxIconSize];
+    const bool drawn = Draw(size, pixels);
     m_pendingSize = size;
-    m_pending.Reset(Draw(size) ? IconFrom(m_drawn, size) : nullptr);
+    m_pendingHash = drawn ? PictureHash(pixels, size) : 0;
+    m_pending.Reset(drawn ? IconFrom(pixels, size) : nullptr);
     m_pendingDrawn = m_pending != nullptr;
     if (!m_pendingDrawn) {
         m_pending.Reset(
@@ -128,10 +142,7 @@ void TrayMoon::Answer(bool taken) {
         return;
     }
     m_shown = static_cast<Icon&&>(m_pending);
-    m_shownSize = m_pendingSize, m_shownDrawn = m_pendingDrawn;
-    if (m_shownDrawn) {
-        memcpy(m_shownPixels, m_drawn, size_t(m_shownSize) * m_shownSize * 4);
-    }
+    m_shownSize = m_pendingSize, m_shownDrawn = m_pendingDrawn, m_shownHash = m_pendingHash;
 }
 
 void TrayMoon::Forget() {

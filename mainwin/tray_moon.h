@@ -33,7 +33,7 @@ public:
 private:
     static BOOL FreeIcon(HICON icon) { return DestroyIcon(icon); }
     using Icon = Owned<HICON, FreeIcon>;
-    bool Draw(int size);
+    bool Draw(int size, uint32_t* pixels) const;
 
     TaskbarTheme m_theme = TaskbarTheme::kDark;
     uint32_t m_window = 0, m_text = 0;  // High Contrast's colours
@@ -45,8 +45,7 @@ private:
     Icon m_pending;  // made, the shell not yet asked
     bool m_pendingDrawn = false, m_shownDrawn = false;
     int m_pendingSize = 0, m_shownSize = 0;
-    uint32_t m_drawn[kMaxIconSize * kMaxIconSize] = {};  // the last picture drawn
-    uint32_t m_shownPixels[kMaxIconSize * kMaxIconSize] = {};
+    uint64_t m_pendingHash = 0, m_shownHash = 0;  // of the pictures drawn
 };
 
 #endif
