@@ -26,6 +26,7 @@ add_library(sorvane_win STATIC
     mainwin/scale.cpp
     mainwin/fullscreen_watch.cpp
     mainwin/tray_icon.cpp
+    mainwin/tray_moon.cpp
     mainwin/fade.cpp
     mainwin/interaction.cpp
     mainwin/alerts.cpp

@@ -99,7 +99,14 @@ LRESULT CMainWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         DefWindowProcA(m_hwnd, message, wParam, lParam);
         return TRUE;
+    case WM_SYSCOLORCHANGE:
+        m_tray.Refresh();  // High Contrast's colours
+        break;
     case WM_SETTINGCHANGE:
+        if (TrayMoon::IsThemeChange(wParam, lParam)) {
+            m_tray.Refresh();
+            break;
+        }
         if (wParam != SPI_SETWORKAREA) {
             break;
         }

@@ -21,6 +21,7 @@ void TrayIcon::Attach(HWND window, const NewerApi& api) {
     m_api = api;
     m_taskbarCreated = RegisterWindowMessageA(kTaskbarCreated);
     LetThrough(api, window, m_taskbarCreated);
+    m_moon.ReadTheme();
 }
 
 void TrayIcon::Add() {
@@ -65,6 +66,7 @@ void TrayIcon::Remove() {
     m_shellHasIcon = m_version4 = false;
     NOTIFYICONDATAA data = Record(0);
     m_notify(NIM_DELETE, &data);
+    m_moon.Forget();
 }
 
 void TrayIcon::ReturnFocus() {
@@ -106,8 +108,21 @@ void TrayIcon::SetStatus(const char* status) {
     }
 }
 
+// A moon that Windows refused to draw is tried again at each poll.
+void TrayIcon::ShowBattery(const PowerSample& sample) {
+    if (m_moon.SetBattery(sample) || m_moon.StandingIn()) {
+        Update();
+    }
+}
+
 void TrayIcon::Refresh() {
-    if (m_shellHasIcon) {
+    m_moon.ReadTheme();
+    Update();
+}
+
+// The shell hears of the icon only when its pixels would change.
+void TrayIcon::Update() {
+    if (m_shellHasIcon && m_moon.Differs(IconSize())) {
         Notify(NIM_MODIFY, NIF_ICON);
     }
 }
@@ -135,21 +150,16 @@ NOTIFYICONDATAA TrayIcon::Record(UINT what) const {
 
 // True when the shell took the request.
 bool TrayIcon::Notify(DWORD message, UINT what) {
-    // The small-icon size picks the image drawn for it instead of scaling a large one. A
-    // new tip alone needs no icon.
-    const int size = what & NIF_ICON ? IconSize() : 0;
-    HICON icon =
-        size ? static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY),
-                                             IMAGE_ICON, size, size, LR_DEFAULTCOLOR))
-             : nullptr;
-    if (size && !icon) {  // refused for now: the retries ask again
+    // Drawn at the small-icon size, never a larger one scaled. A new tip alone needs no icon.
+    HICON icon = what & NIF_ICON ? m_moon.Make(IconSize()) : nullptr;
+    if ((what & NIF_ICON) && !icon) {  // refused for now: the retries ask again
         return false;
     }
     NOTIFYICONDATAA data = Record(what);
     data.hIcon = icon;
     const bool taken = m_notify(message, &data) != FALSE;
     if (icon) {
-        DestroyIcon(icon);
+        m_moon.Answer(taken);
     }
     return taken;
 }

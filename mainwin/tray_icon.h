@@ -1,4 +1,5 @@
-// The meter's icon in the notification area, and the record the shell knows it by. A
+// The meter's icon in the notification area, and the record the shell knows it by; its
+// picture is the battery's moon (mainwin/tray_moon.h). A
 // shell still starting at log-on may refuse the icon, and the TaskbarCreated that would
 // bring it later never comes: a refused icon is tried again on a timer of its own. Each
 // icon the shell takes is asked to speak the fourth version, which tells the keyboard's
@@ -10,6 +11,7 @@
 #include <shellapi.h>
 
 #include "framework/newer_api.h"
+#include "mainwin/tray_moon.h"
 #include "resources/resource.h"
 
 class TrayIcon {
@@ -32,7 +34,9 @@ public:
     // The tip's second line, below the name that finds the icon; the shell hears of it
     // only when the text changed.
     void SetStatus(const char* status);
-    // The icon again, at the size the taskbar's scale now wants.
+    // The battery the icon's moon shows; the shell hears of it when the picture changed.
+    void ShowBattery(const PowerSample& sample);
+    // The icon again, at the size the taskbar's scale now wants, in its theme's colours.
     void Refresh();
     // The shell speaks the fourth version to the icon; otherwise the first.
     bool Version4() const { return m_version4; }
@@ -50,6 +54,7 @@ private:
     bool Notify(DWORD message, UINT what = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP);
     void Taken();
     int IconSize() const;
+    void Update();
     void EndRetries();
 
     HWND m_window = nullptr;
@@ -61,6 +66,7 @@ private:
     bool m_version4 = false;
     bool m_balloonUp = false;
     char m_tip[64] = METER_TITLE;
+    TrayMoon m_moon;
 };
 
 #endif

@@ -131,6 +131,7 @@ int CMainWin::PollPower() {
     }
     PowerSample sample;
     memcpy(&sample, &status, sizeof(sample));
+    m_tray.ShowBattery(sample);
     if (SampleChanged(m_snapshot, sample)) {
         if (UnplugRule(m_snapshot, sample)) {
             FadeAs(m_visibility.Show(false), kFadeStepSlow);

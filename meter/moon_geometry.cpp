@@ -79,23 +79,52 @@ MoonPlan EllipsePlan(MoonWay way, const Terminator& t, int faceSize, double roun
 
 }  // namespace
 
-MoonPlan PlanMoon(double phase, double tilt, int faceSize) {
-    const Terminator t = ComputeTerminator(phase, tilt, faceSize / 2.0);
+MoonWay ChooseWay(double phase, const Terminator& t, double radius) {
     const bool polesKnown = IsNumber(t.x1) && IsNumber(t.y1) && IsNumber(t.x2) && IsNumber(t.y2);
     if (!IsNumber(phase) || !polesKnown) {
-        MoonPlan p{};
-        p.way = MoonWay::kUnlit;
-        return p;
+        return MoonWay::kUnlit;
     }
     // A circle through three points that are (numerically) in a line has no
     // finite centre: its limit is the straight pole axis.
-    constexpr int kDesignFace = kFaceScale * kDesignLayer;
-    const double straight = kStraightRadius * faceSize / kDesignFace;
+    constexpr double kDesignRadius = kFaceScale * kDesignLayer / 2.0;
+    const double straight = kStraightRadius * radius / kDesignRadius;
     if (t.R > straight || !IsNumber(t.R) || !IsNumber(t.X) || !IsNumber(t.Y)) {
+        return MoonWay::kStraight;
+    }
+    return phase <= kHalfPi ? MoonWay::kGibbous : MoonWay::kCrescent;
+}
+
+MoonPlan PlanMoon(double phase, double tilt, int faceSize) {
+    const Terminator t = ComputeTerminator(phase, tilt, faceSize / 2.0);
+    switch (ChooseWay(phase, t, faceSize / 2.0)) {
+    case MoonWay::kStraight:
         return StraightPlan(t, faceSize);
-    }
-    if (phase <= kHalfPi) {
+    case MoonWay::kGibbous:
         return EllipsePlan(MoonWay::kGibbous, t, faceSize, 0.0);
+    case MoonWay::kCrescent:
+        return EllipsePlan(MoonWay::kCrescent, t, faceSize, 0.5);
+    case MoonWay::kUnlit:
+        break;
     }
-    return EllipsePlan(MoonWay::kCrescent, t, faceSize, 0.5);
+    MoonPlan p{};
+    p.way = MoonWay::kUnlit;
+    return p;
+}
+
+bool LightsPoint(const Terminator& t, MoonWay way, double x, double y) {
+    const double dx = x - t.X, dy = y - t.Y;
+    const bool inTerminator = dx * dx + dy * dy <= t.R * t.R;
+    switch (way) {
+    case MoonWay::kStraight:
+        // Lit on the side of the pole axis away from the equator point's direction,
+        // which is the axis turned a quarter: (y2 - y1, x1 - x2).
+        return x * (t.y2 - t.y1) + y * (t.x1 - t.x2) < 0;
+    case MoonWay::kGibbous:
+        return inTerminator;
+    case MoonWay::kCrescent:
+        return !inTerminator;
+    case MoonWay::kUnlit:
+        break;
+    }
+    return false;
 }

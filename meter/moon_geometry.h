@@ -39,6 +39,13 @@ struct MoonPlan {
 // The disc fills a face of faceSize x faceSize pixels.
 MoonPlan PlanMoon(double phase, double tilt, int faceSize);
 
+// Which way draws the moon whose terminator t was computed for a disc of that radius.
+MoonWay ChooseWay(double phase, const Terminator& t, double radius);
+
+// Whether the point (x, y), relative to the centre and inside the disc, is lit by the
+// way chosen for t: the pixel test behind an icon too small to draw with GDI's shapes.
+bool LightsPoint(const Terminator& t, MoonWay way, double x, double y);
+
 // Truncation toward zero that stays defined for any double: values beyond the int
 // range saturate (GDI would clip them anyway); NaN is the caller's to rule out.
 int TruncToInt(double value);

@@ -344,6 +344,7 @@ void ReplayedDay(CMainWin& m, Summary& summary) {
     };
     const long long tipsBefore = tips();
     const size_t balloonsBefore = FakeShell::balloons.size();
+    const long long iconsBefore = std::count(FakeShell::calls.begin(), FakeShell::calls.end(), 'I');
     for (int i = 0; i < kSamples; ++i) {
         const int left = 6 * 3600 + 1800 - 3 * i;  // seconds, as the discharge says
         seed = seed * 1103515245u + 12345u;
@@ -382,6 +383,25 @@ void ReplayedDay(CMainWin& m, Summary& summary) {
     summary.Add("replayed day: %lld low alerts for %d crossings of 20 %% on battery (goal: as "
                 "many)",
                 static_cast<long long>(low), crossings);
+    summary.Add(
+        "replayed day: %lld tray icon updates (goal: at most the face's %d redraws)",
+        static_cast<long long>(std::count(FakeShell::calls.begin(), FakeShell::calls.end(), 'I') -
+                               iconsBefore),
+        redraws);
+}
+
+// One tray icon drawn at 16 pixels and made an icon, against one face redraw.
+void IconDrawing(const Counts& n, double redrawMs, Summary& summary) {
+    TrayMoon moon;
+    moon.ReadTheme();
+    moon.SetBattery(OnBattery(57));
+    std::vector<double> ns;
+    for (int rep = 0; rep < 5 * n.repetitions; ++rep) {
+        ns.push_back(PerCallNs(20, [&] { moon.Make(16), moon.Answer(false); }));
+    }
+    summary.Add(
+        "one tray icon drawn and made at 16 px / one face redraw: %.3fx (%.1f us / %.2f ms)",
+        Minimum(ns) / 1e6 / redrawMs, Minimum(ns) / 1000, redrawMs);
 }
 
 // What one look for a covering window costs, against the cheapest thing the meter does
@@ -651,7 +671,9 @@ int main(int argc, char** argv) {
         }
         t.FinishFade();
         DrainMessages();
-        Reduction(n, ChangedRedraw(t.meter(), n, summary), summary);
+        const double redrawMs = ChangedRedraw(t.meter(), n, summary);
+        Reduction(n, redrawMs, summary);
+        IconDrawing(n, redrawMs, summary);
         RedrawAtScales(t.meter(), n, summary);
         ReplayedDay(t.meter(), summary);
         FullScreenCheck(t.meter(), n, summary);

@@ -5,6 +5,7 @@
 #include <limits.h>
 #include <algorithm>
 #include <array>
+#include <set>
 #include <string.h>
 #include <string>
 #include <tuple>
@@ -19,6 +20,7 @@
 #include "framework/lengths.h"
 #include "mainwin/visibility.h"
 #include "meter/battery_alerts.h"
+#include "meter/icon_moon.h"
 #include "meter/layer_reduce.h"
 #include "meter/moon_geometry.h"
 #include "settings/position_rules.h"
@@ -283,6 +285,83 @@ TEST(Moon, TheLightGrowsWithTheChargeSmoothlyAndFacesLeftAndDown) {
 
 // Each window pixel is the truncated mean of its 4 x 4 block of the face, its alpha that of
 // the mask's green alone, and the window's top row is stored last: at 100 % and at 500 %.
+// An icon's pixel of that COLORREF, opaque.
+uint32_t Opaque(uint32_t c) { return 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | c >> 16; }
+
+// The tray icon's moon at each size the taskbar asks for: its disc one pixel in from the
+// edges, its light growing with the charge and facing left and down as on the face; in
+// High Contrast the system's two colours alone, each pixel opaque or clear.
+TEST(IconMoon, TheDiscFillsItsSquareAndItsLightFollowsTheCharge) {
+    constexpr uint32_t kWindow = 0x00FFFF00, kText = 0x00000080;
+    for (int n : {16, 20, 24, 32, 48}) {
+        std::vector<uint32_t> px(n * n);
+        double last = -1, half = 0;
+        for (int percent = 0; percent <= 100; percent += 10) {
+            const FaceDescription d = DescribeSample(MakeSample(0, 0, uint8_t(percent), 0));
+            const IconColours c = IconColoursFor(TaskbarTheme::kDark, d.stateColour, 0, 0);
+            DrawIconMoon(d.phase, d.tilt, c, n, px.data());
+            const uint32_t lit = Opaque(c.lit);
+            const std::string at = std::to_string(percent) + " % at " + std::to_string(n);
+            const LitShare l =
+                MeasureLight(n, n, [&](int x, int y) { return px[y * n + x] == lit; });
+            EXPECT_GE(l.share, last - 0.01) << at;
+            EXPECT_TRUE(percent < 20 || percent > 80 || (l.x < 0 && l.y > 0))
+                << at << ": left, down";
+            last = l.share;
+            int edge = 0;  // alpha on the outermost ring of pixels
+            for (int i = 0; i < n; ++i) {
+                edge += (px[i] | px[i * n] | px[(n - 1) * n + i] | px[i * n + n - 1]) >> 24;
+            }
+            EXPECT_EQ(edge, 0) << at;
+            EXPECT_EQ(px[n + n / 2] >> 24, 255u) << at << ": the disc reaches the margin";
+            if (percent == 50) {
+                half = l.share;
+            }
+            DrawIconMoon(d.phase, d.tilt,
+                         IconColoursFor(TaskbarTheme::kHighContrast, d.stateColour, kWindow, kText),
+                         n, px.data());
+            for (uint32_t p : px) {
+                const uint32_t rgb = (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
+                EXPECT_TRUE(p == 0 || (p >> 24 == 255 && (rgb == kWindow || rgb == kText))) << at;
+            }
+        }
+        EXPECT_NEAR(half / last, 0.5, 0.1) << n << ": half of the full moon at 50 %";
+    }
+}
+
+// WCAG's contrast at its known points; on a light and on a dark taskbar, in each state's
+// colour, the lit part stands out 3:1 or more from the unlit part and from the taskbar,
+// and so does the rim from the taskbar; a low or critical battery is seen at 16 pixels.
+TEST(IconMoon, EachPartStandsOutOfWhatSurroundsIt) {
+    EXPECT_NEAR(ContrastRatio(0xFFFFFF, 0), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio(0x767676, 0xFFFFFF), 4.54, 0.005);  // WCAG's grey at 4.5:1
+    EXPECT_NEAR(ContrastRatio(0x123456, 0x123456), 1.0, 1e-12);
+    for (TaskbarTheme theme : {TaskbarTheme::kDark, TaskbarTheme::kLight}) {
+        std::set<uint32_t> lits;  // each state its own colour, as on the face
+        for (uint32_t state : {kNormalColour, kLowColour, kCriticalColour}) {
+            const IconColours c = IconColoursFor(theme, state, 0, 0);
+            lits.insert(c.lit);
+            const uint32_t bar = TaskbarColour(theme);
+            const double ratios[] = {ContrastRatio(c.lit, c.unlit), ContrastRatio(c.lit, bar),
+                                     ContrastRatio(c.rim, bar)};
+            printf("icon contrast, %s taskbar, state %06X: lit/unlit %.2f, lit/taskbar %.2f, "
+                   "rim/taskbar %.2f\n",
+                   theme == TaskbarTheme::kDark ? "dark" : "light", state, ratios[0], ratios[1],
+                   ratios[2]);
+            for (double r : ratios) {
+                EXPECT_GE(r, 3.0) << state;
+            }
+            // An almost empty battery's crescent is all but gone at 16 pixels: a warning
+            // still shows its colour.
+            std::vector<uint32_t> px(16 * 16);
+            DrawIconMoon(0.93 * kPi, -1.0, c, 16, px.data());
+            const auto warns = [&](uint32_t p) { return p && (p | 0xFF000000u) == Opaque(c.lit); };
+            EXPECT_EQ(std::count_if(px.begin(), px.end(), warns) > 20, state != kNormalColour);
+        }
+        EXPECT_EQ(lits.size(), 3u);
+    }
+}
+
 TEST(Pixels, EachWindowPixelIsTheMeanOfItsBlock) {
     for (int layer : {60, 300}) {
         const int n = 4 * layer, stride = 3 * n;

@@ -91,9 +91,9 @@ inline std::vector<uint32_t> IconPixels(HICON icon) {
 }
 
 // The shell (Wine's takes seconds to forget an icon): it records A, M, D, F, V (add, modify,
-// delete, focus back, version 4 asked; T a modify of the tip alone), the last icon and tip
-// it was given and each balloon ("flags|title|text|tip"), and, still starting at log-on,
-// refuses the first; a refused add may land.
+// delete, focus back, version 4 asked; T and I a modify of the tip or the icon alone), the last
+// icon and tip it was given and each balloon ("flags|title|text|tip"), and, still starting at
+// log-on, refuses the first; a refused add may land.
 struct FakeShell {
     static inline int refusals = 0;
     static inline bool refusedAddsLand = false, iconThere = false, takesVersion4 = true;
@@ -110,7 +110,9 @@ struct FakeShell {
                             v4 ? MAKELPARAM(event, callback.uID) : event);
     }
     static BOOL WINAPI Notify(DWORD message, PNOTIFYICONDATAA data) {
-        calls += data->uFlags == (NIF_TIP | NIF_SHOWTIP) ? 'T' : "AMDFV"[message];
+        calls += data->uFlags == (NIF_TIP | NIF_SHOWTIP) ? 'T'
+                 : data->uFlags == NIF_ICON              ? 'I'
+                                                         : "AMDFV"[message];
         if (message == NIM_SETVERSION) {
             const bool holds = data->cbSize > offsetof(NOTIFYICONDATAA, uVersion);
             version = takesVersion4 && iconThere && holds ? data->uVersion : 0;
@@ -185,6 +187,7 @@ public:
         FakeShell::refusals = trayRefusals, FakeShell::refusedAddsLand = refusedAddsLand;
         FakeShell::iconThere = false, FakeShell::calls = FakeShell::tip = "";
         FakeShell::balloons.clear();
+        FakeShell::icon.clear();
         FakeShell::callback = {}, FakeShell::version = 0;
         m_meter.SetPowerReader(FakePower::Read);
         m_meter.SetTrayNotifier(FakeShell::Notify);

@@ -184,7 +184,8 @@ TEST(Meter, APollRedrawsOnlyAChangedFace) {
         drawn += std::exchange(layer[0], 0x5A) == 0 ? '+' : '=';
     }
     EXPECT_EQ(drawn, "++++=") << "a new face recomposes the layer";
-    EXPECT_EQ(FakeShell::calls, "AVTTTT") << "a minute more, the charge, mains, held: the tip";
+    EXPECT_EQ(FakeShell::calls, "AVTIITITT")
+        << "a minute more, the charge, mains, held: the tip; the colour and the charge: the icon";
     EXPECT_EQ(FakeShell::tip, METER_TITLE "\n56 % - held on mains");
 }
 
@@ -311,8 +312,8 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
         {3, 30, false, 0, "AMAMAV"},
         {1, 30, true, 0, "AMV"},
         {99, 30, false, 0, never},
-        {0, 0, false, restart, "AVAV"},          // a restarted shell knows no icon
-        {0, 0, false, WM_DISPLAYCHANGE, "AVM"},  // and the taskbar's scale may be new
+        {0, 0, false, restart, "AVAV"},         // a restarted shell knows no icon
+        {0, 0, false, WM_DISPLAYCHANGE, "AV"},  // the taskbar's size and picture as they were
     };
     for (const auto& c : cases) {
         MeterUnderTest t(kOnBattery, c.refusals, c.land);
@@ -325,6 +326,105 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
         EXPECT_EQ(FakeShell::tip, METER_TITLE "\n57 % - 2:51 left") << "each try tells all";
         EXPECT_FALSE(KillTimer(t.hwnd(), TIMER_TRAY_RETRY)) << c.calls << ": no retry left";
     }
+}
+
+// The system as High Contrast leaves it, in two colours of the test's.
+constexpr COLORREF kHighWindow = RGB(0, 0, 64), kHighText = RGB(255, 255, 0);
+BOOL WINAPI HighContrastOn(UINT action, UINT size, PVOID data, UINT ini) {
+    const auto real =
+        reinterpret_cast<decltype(&SystemParametersInfoA)>(Refusals::patched[0].second);
+    return action == SPI_GETHIGHCONTRAST
+               ? (static_cast<HIGHCONTRASTA*>(data)->dwFlags = HCF_HIGHCONTRASTON, TRUE)
+               : real(action, size, data, ini);
+}
+DWORD WINAPI HighContrastColour(int index) {
+    return index == COLOR_WINDOW ? kHighWindow : kHighText;
+}
+
+COLORREF ColourOf(uint32_t pixel) { return RGB(pixel >> 16 & 255, pixel >> 8 & 255, pixel & 255); }
+double Share(uint32_t colour) {
+    const auto& icon = FakeShell::icon;
+    return double(std::count(icon.begin(), icon.end(), colour)) / double(icon.size());
+}
+
+// The tray icon is the battery's moon at 16 pixels: its light grows with the charge; a light
+// and a dark taskbar each have their picture, its lit part 3:1 or more from its unlit part;
+// High Contrast paints it in the system's window and text colours alone. A theme changed
+// sends the picture, one unchanged does not.
+TEST(Tray, TheIconIsTheMoonOfTheChargeInTheTaskbarsColours) {
+    const char* personalize = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    const auto theme = [&](HWND w, DWORD light) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, personalize, "SystemUsesLightTheme", REG_DWORD, &light,
+                        4);
+        SendMessageA(w, WM_SETTINGCHANGE, 0, LPARAM("ImmersiveColorSet"));
+    };
+    MeterUnderTest t(MakeSample(kAcOffline, 0, 100, 7200));
+    const uint32_t lit = FakeShell::icon[8 * 16 + 8];  // the full moon's middle
+    std::vector<double> shares;
+    for (uint8_t percent : {10, 30, 50, 70, 90}) {
+        FakePower::sample = MakeSample(kAcOffline, 0, percent, 7200), t.meter().PollPower();
+        shares.push_back(Share(lit));
+    }
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()) && shares[0] < shares[4] / 4)
+        << shares[0] << " " << shares[2] << " " << shares[4];
+    FakePower::sample = MakeSample(kAcOffline, 0, 50, 7200), t.meter().PollPower();
+    std::vector<uint32_t> pictures[2];
+    for (DWORD light : {1, 0}) {
+        FakeShell::calls.clear();
+        theme(t.hwnd(), light);
+        theme(t.hwnd(), light);
+        pictures[light] = FakeShell::icon;
+        const uint32_t bright = FakeShell::icon[8 * 16 + 3], unlit = FakeShell::icon[8 * 16 + 12];
+        const double contrast = ContrastRatio(ColourOf(bright), ColourOf(unlit));
+        printf("tray icon at 50 %% on a %s taskbar: lit %06X, unlit %06X, contrast %.2f\n",
+               light ? "light" : "dark", bright & 0xFFFFFF, unlit & 0xFFFFFF, contrast);
+        EXPECT_GE(contrast, 3.0) << light;
+        EXPECT_EQ(FakeShell::calls, "I") << light << ": sent once";
+    }
+    EXPECT_NE(pictures[0], pictures[1]);
+    for (const auto& f : std::vector<std::pair<const char*, ULONG_PTR>>{
+             {"SystemParametersInfoA", ULONG_PTR(HighContrastOn)},
+             {"GetSysColor", ULONG_PTR(HighContrastColour)}}) {
+        ULONG_PTR* slot = FindImportSlot("user32.dll", f.first);
+        Refusals::patched.emplace_back(slot, *slot);
+        PatchSlot(slot, f.second);
+    }
+    SendMessageA(t.hwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    Refusals::Unwatch();
+    int other = 0;
+    for (uint32_t p : FakeShell::icon) {
+        other +=
+            p != 0 && (p >> 24 != 255 || (ColourOf(p) != kHighWindow && ColourOf(p) != kHighText));
+    }
+    EXPECT_EQ(other, 0) << "pixels neither clear nor of High Contrast's two colours";
+    EXPECT_TRUE(Share(0xFF000000u | ColourOf(kHighText)) > 0.2 &&
+                Share(0xFF000000u | ColourOf(kHighWindow)) > 0.2);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, personalize, "SystemUsesLightTheme");
+}
+
+// Each new picture is given to the shell and the one before destroyed: 10,000 changes leave
+// one icon, and no GDI object, behind; removed, the icon goes too.
+TEST(Tray, TenThousandChangesLeaveNothingBehind) {
+    MeterUnderTest t(kOnBattery);
+    TrayIcon tray;  // the meter's own, alone: the face is not redrawn 10,000 times
+    tray.SetNotifier(FakeShell::Notify);
+    tray.Attach(t.hwnd(), FakeSystem::Api());
+    const int objects = CountGdiObjects();
+    Refusals::liveUserObjects = 0;
+    Watch<1, decltype(&CreateIconIndirect)>::Install("user32.dll", "CreateIconIndirect", 1);
+    Watch<2, decltype(&LoadImageA)>::Install("user32.dll", "LoadImageA", 1);
+    Watch<3, decltype(&DestroyIcon)>::Install("user32.dll", "DestroyIcon", -1);
+    FakeShell::iconThere = false, FakeShell::calls.clear();
+    tray.Add();
+    for (int i = 0; i < 10000; ++i) {
+        tray.ShowBattery(MakeSample(kAcOffline, 0, i % 2 ? 57 : 30, 7200));
+    }
+    EXPECT_EQ(std::count(FakeShell::calls.begin(), FakeShell::calls.end(), 'I'), 10000);
+    EXPECT_EQ(Refusals::liveUserObjects, 1) << "the shell's icon";
+    tray.Remove();
+    EXPECT_EQ(Refusals::liveUserObjects, 0) << "and it goes with the tray's";
+    EXPECT_EQ(CountGdiObjects(), objects);
+    Refusals::Unwatch();
 }
 
 // A log-off asked for is allowed at once, and the meter goes on until it is certain: cancelled,
@@ -713,38 +813,30 @@ TEST_F(Desktop, ResetPutsItOnThePrimaryByThePrimarysScale) {
 }
 
 // At 150 %: the Dpi tests run in a process of their own with LogPixels 144 (tools/test).
-// The shell gets the image drawn for the small-icon size at the taskbar's scale, not the
-// large one nor a neighbour stretched, and gets it again after a display or scale change:
-// the system's own size at 144 DPI, then a taskbar at 100 %, 175 % and 225 %.
-TEST(Dpi, TheTrayIconIsTheImageOfTheTaskbarsSmallIconSize) {
+// The shell gets the moon drawn at the small-icon size of the taskbar's scale, its disc one
+// pixel in from the edges, after a display or scale change: the system's own size at 144
+// DPI, then taskbars at 100, 125, 200 and 300 %.
+TEST(Dpi, TheTrayIconIsDrawnAtTheTaskbarsSmallIconSize) {
     MeterUnderTest t(kOnBattery);
     EXPECT_EQ(t.meter().GetFace().m_width, 360) << "made at the screen's DPI";
-    const HMODULE self = GetModuleHandleA(nullptr);
-    const auto resource = [&](int id, LPCSTR type) {
-        const HRSRC r = FindResourceA(self, MAKEINTRESOURCEA(id), type);
-        return std::make_pair(static_cast<BYTE*>(LockResource(LoadResource(self, r))),
-                              SizeofResource(self, r));
-    };
     const struct {
         int taskbarDpi, size;
         UINT message;  // what tells the meter of it
     } scales[] = {{0, 24, WM_DISPLAYCHANGE},
                   {96, 16, WM_DPICHANGED},
-                  {168, 28, WM_DISPLAYCHANGE},
-                  {216, 36, WM_DPICHANGED}};
+                  {120, 20, WM_DISPLAYCHANGE},
+                  {192, 32, WM_DPICHANGED},
+                  {288, 48, WM_DISPLAYCHANGE}};
     RECT same = WindowRectOf(t.hwnd());  // its own scale and place: the display change ignores it
     for (const auto& scale : scales) {
         FakeSystem::taskbarDpi = scale.taskbarDpi;
         SendMessageA(t.hwnd(), scale.message, MAKEWPARAM(144, 144), LPARAM(&same));
-        // The icon's image nearest that size, at its own size: of exactly that size or not.
         const int n = scale.size;
-        BYTE* group = resource(IDI_TRAY, RT_GROUP_ICON).first;
-        const auto image = resource(LookupIconIdFromDirectoryEx(group, TRUE, n, n, 0), RT_ICON);
-        const HICON nearest =
-            CreateIconFromResourceEx(image.first, image.second, TRUE, 0x00030000, 0, 0, 0);
-        EXPECT_EQ(FakeShell::icon.size(), size_t(n * n)) << n;
-        EXPECT_EQ(FakeShell::icon, IconPixels(nearest)) << n;
-        DestroyIcon(nearest);
+        const std::vector<uint32_t>& icon = FakeShell::icon;
+        ASSERT_EQ(icon.size(), size_t(n * n)) << n;
+        EXPECT_EQ(std::vector<uint32_t>({icon[0] >> 24, icon[n / 2] >> 24, icon[n + n / 2] >> 24}),
+                  std::vector<uint32_t>({0, 0, 255}))
+            << n << ": a clear margin of one pixel, then the disc";
     }
     FakeSystem::taskbarDpi = 0;
 }

@@ -2,7 +2,7 @@
 // makes that Windows may refuse, then once with each of them refused in turn. The day:
 // start-up, a changed poll that alerts, a fade, the screen off and on, a hover, monitors changing,
 // a tray retry, Start with Windows and an alert chosen, the menu, About, a DPI change, a drag that
-// saves the place, and a log-off. It runs on Windows 7's functions too.
+// saves the place, a changed poll again, and a log-off. It runs on Windows 7's functions too.
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -53,6 +53,7 @@ struct Day {
     bool window = false, closedItself = false;
     std::string stuck;           // what did not go on once Windows said yes again
     std::vector<uint8_t> layer;  // after Windows says yes again and a poll
+    std::vector<uint32_t> icon;  // the tray's, then
     int left = 0;  // GDI objects, windows, icons, menus, registry keys and timers left behind
     std::string place, last;  // the stored place, and where the window was at the end
 };
@@ -119,11 +120,14 @@ Day Live(int refuse) {
             SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
             SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 20));
             SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(40, 20));
+            FakePower::sample = MakeSample(kAcOffline, 2, 30, 5400);  // the last icon of the day
+            SendMessageA(w, WM_TIMER, TIMER_POLL, 0);
             Refusals::refuse = 0;  // Windows says yes again: the next poll and tick try again
             SendMessageA(w, WM_TIMER, TIMER_POLL, 0);
             SendMessageA(w, WM_TIMER, TIMER_FADE, 0);
             const int size = t.meter().GetLengths().layer;
             day.layer.assign(t.meter().GetLayerBits(), t.meter().GetLayerBits() + size * size * 4);
+            day.icon = FakeShell::icon;
             OpenMenu(w, g_setTimer);
             const FadeState& fade = t.meter().GetFade();
             const std::pair<const char*, bool> parts[] = {
@@ -177,6 +181,8 @@ TEST(Sweep, EveryRefusableCallRefusedInTurn) {
         WATCH("gdi32.dll", CreateSolidBrush, 0, nullptr),
         WATCH("user32.dll", GetDC, 0, nullptr),
         WATCH("user32.dll", LoadImageA, 1, nullptr),
+        WATCH("user32.dll", CreateIconIndirect, 1, nullptr),
+        WATCH("gdi32.dll", CreateBitmap, 0, nullptr),
         WATCH("user32.dll", LoadMenuA, 1, nullptr),
         WATCH("user32.dll", LoadBitmapA, 0, nullptr),
         WATCH("user32.dll", SetTimer, 0, 0),
@@ -190,6 +196,8 @@ TEST(Sweep, EveryRefusableCallRefusedInTurn) {
         WATCH("kernel32.dll", WritePrivateProfileStringA, 0, FALSE),
         WATCH("shell32.dll", SHGetSpecialFolderPathA, 0, FALSE),
         WATCH("advapi32.dll", RegOpenKeyExW, 1, denied),
+        WATCH("advapi32.dll", RegOpenKeyExA, 1, denied),
+        WATCH("advapi32.dll", RegQueryValueExA, 0, denied),
         WATCH("advapi32.dll", RegCreateKeyExW, 1, denied),
         WATCH("advapi32.dll", RegQueryValueExW, 0, denied),
         WATCH("advapi32.dll", RegSetValueExW, 0, denied),
@@ -212,6 +220,7 @@ TEST(Sweep, EveryRefusableCallRefusedInTurn) {
     FakeSystem::windows7 = false;
     EXPECT_EQ(seven.stuck + " " + std::to_string(seven.left), " 0") << "on Windows 7";
     EXPECT_EQ(seven.layer, reference.layer) << "on Windows 7";
+    EXPECT_EQ(seven.icon, reference.icon) << "on Windows 7";
     if (HasFailure()) {
         printf("refusal sweep: not run, the day fails without a refusal\n");
         return Refusals::Unwatch();
@@ -226,7 +235,8 @@ TEST(Sweep, EveryRefusableCallRefusedInTurn) {
         EXPECT_TRUE(placeKept) << what << ": " << d.place;
         const bool ended = !d.window || (g_box.find("CreateDIBSection") != std::string::npos &&
                                          d.closedItself && d.place == "111,222");
-        EXPECT_TRUE(ended || (d.stuck.empty() && d.layer == reference.layer))
+        EXPECT_TRUE(ended ||
+                    (d.stuck.empty() && d.layer == reference.layer && d.icon == reference.icon))
             << what << ": neither ended as designed nor went on;" << d.stuck;
     }
     // Every day came back, or this line would not print.

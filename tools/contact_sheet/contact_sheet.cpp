@@ -13,6 +13,7 @@
 
 #include "framework/lengths.h"
 #include "mainwin/fade_state.h"
+#include "meter/icon_moon.h"
 #include "tests/support/wine_support.h"
 
 namespace {
@@ -59,6 +60,17 @@ uint8_t Blend(int source, int alpha, int desktop) {
 }
 
 // The layer over each desktop, side by side, into a PPM file.
+bool WritePpm(const std::string& path, const std::vector<uint8_t>& rgb, int width) {
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) {
+        fprintf(stderr, "cannot write %s\n", path.c_str());
+        return false;
+    }
+    fprintf(file, "P6\n%d %d\n255\n", width, int(rgb.size()) / 3 / width);
+    const bool ok = fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
+    return fclose(file) == 0 && ok;
+}
+
 bool WriteLayer(const std::string& path, const uint8_t* layer, int size,
                 std::initializer_list<Rgb> desktops) {
     std::vector<uint8_t> rgb;
@@ -71,14 +83,49 @@ bool WriteLayer(const std::string& path, const uint8_t* layer, int size,
             }
         }
     }
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file) {
-        fprintf(stderr, "cannot write %s\n", path.c_str());
-        return false;
+    return WritePpm(path, rgb, size * static_cast<int>(desktops.size()));
+}
+
+// The 16-pixel tray icon as the shell gets it, for a range of charges, over a dark taskbar
+// and below it a light one, 8 pixels of taskbar around each.
+bool WriteTray(const std::string& path, CMainWin& meter) {
+    const PowerSample charges[] = {MakeSample(kAcOffline, kBatteryFlagCritical, 4, 12 * kMinute),
+                                   MakeSample(kAcOffline, kBatteryFlagLow, 18, 54 * kMinute),
+                                   MakeSample(kAcOffline, kNoFlag, 30, 90 * kMinute),
+                                   MakeSample(kAcOffline, kNoFlag, 50, 150 * kMinute),
+                                   MakeSample(kAcOffline, kNoFlag, 75, 225 * kMinute),
+                                   MakeSample(kAcOnline, kBatteryFlagCharging, 90, kUnknownTime),
+                                   MakeSample(kAcOffline, kNoFlag, 100, 300 * kMinute)};
+    constexpr int kIcon = 16, kCell = kIcon + 8, kWidth = 7 * kCell + 8;
+    const char* personalize = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    std::vector<uint8_t> rgb;
+    for (DWORD light : {0, 1}) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, personalize, "SystemUsesLightTheme", REG_DWORD, &light,
+                        sizeof(light));
+        SendMessageA(meter.GetHwnd(), WM_SETTINGCHANGE, 0, LPARAM("ImmersiveColorSet"));
+        const uint32_t bar = TaskbarColour(light ? TaskbarTheme::kLight : TaskbarTheme::kDark);
+        std::vector<uint8_t> band((kIcon + 16) * kWidth * 3);
+        for (size_t i = 0; i < band.size(); ++i) {
+            band[i] = uint8_t(bar >> 8 * (i % 3));
+        }
+        for (int c = 0; c < 7; ++c) {
+            FakePower::sample = charges[c];
+            meter.PollPower();
+            if (FakeShell::icon.size() != kIcon * kIcon) {
+                return false;
+            }
+            for (int i = 0; i < kIcon * kIcon; ++i) {
+                const uint32_t p = FakeShell::icon[i], a = p >> 24;
+                uint8_t* out = &band[((8 + i / kIcon) * kWidth + 8 + c * kCell + i % kIcon) * 3];
+                for (int k = 0; k < 3; ++k) {  // straight alpha, red first
+                    out[k] = uint8_t(((p >> (16 - 8 * k) & 255) * a + out[k] * (255 - a)) / 255);
+                }
+            }
+        }
+        rgb.insert(rgb.end(), band.begin(), band.end());
     }
-    fprintf(file, "P6\n%d %d\n255\n", size * static_cast<int>(desktops.size()), size);
-    const bool ok = fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
-    return fclose(file) == 0 && ok;
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, personalize, "SystemUsesLightTheme");
+    return WritePpm(path, rgb, kWidth);
 }
 
 }  // namespace
@@ -128,6 +175,7 @@ int main(int argc, char** argv) {
             failures += !drawn || !WriteLayer(folder + "scale-" + std::to_string(dpi) + ".ppm",
                                               meter.GetLayerBits(), size, {kDarkDesktop});
         }
+        failures += !WriteTray(folder + "tray.ppm", meter);
     }
     fprintf(stderr, "%d samples, %d failed\n",
             static_cast<int>(sizeof(kSamples) / sizeof(kSamples[0])), failures);
