@@ -11,6 +11,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -29,8 +30,7 @@
 
 namespace {
 
-// The text drawing of one redraw at 96 DPI: 64 outline draws and a fill, two lines,
-// two surfaces.
+// The text drawing of one redraw at 96 DPI: 64 outline draws and a fill, 2 lines, 2 surfaces.
 constexpr int kDrawsPerRedraw = 260;
 
 constexpr uint32_t kBatterySeconds = 10260;
@@ -39,39 +39,45 @@ struct Counts {
     int scaleRedraws;   // timed redraws at each DPI
     int screenSeconds;  // each of the screen-off and screen-on stretches
     int warmups;
-    int repetitions;           // redraws timed: repetitions x redrawsPerRepetition, one by one
-    int redrawsPerRepetition;  // messages are dispatched after each such group
-    int unchangedPolls;        // for the allocation and GDI census
-    int pollsPerRepetition;    // unchanged-poll timing
-    int leakCheckpoint;        // first report of the leak run
-    int leakSamples;           // changed samples of the leak run
-    int meterCycles;           // create/teardown cycles
+    int repetitions;         // rounds of the batched timings
+    int redraws;             // changed-sample redraws timed one by one
+    int unchangedPolls;      // for the allocation and GDI census
+    int pollsPerRepetition;  // unchanged-poll timing
+    int leakCheckpoint;      // first report of the leak run
+    int leakSamples;         // changed samples of the leak run
+    int meterCycles;         // create/teardown cycles
 };
 
-constexpr Counts kFull = {200, 30, 20, 15, 20, 100000, 200000, 1000, 10000, 300};
-constexpr Counts kQuick = {40, 9, 3, 5, 4, 10000, 20000, 100, 1000, 30};
+constexpr Counts kFull = {200, 30, 20, 15, 300, 100000, 200000, 1000, 10000, 300};
+constexpr Counts kQuick = {40, 9, 3, 5, 20, 10000, 20000, 100, 1000, 30};
 
-// The performance counter, through the C++ library.
-double Seconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+// Milliseconds that one run of f takes, by the performance counter.
+template <typename F> double TimeMs(F&& f) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
         .count();
 }
 
-// Milliseconds that one run of f takes.
-template <typename F> double TimeMs(F&& f) {
-    const double start = Seconds();
-    f();
-    return (Seconds() - start) * 1000;
-}
+void DrainMessages() { PumpFor(0); }
 
-// Nanoseconds that a call of f takes, timed over count calls.
-template <typename F> double PerCallNs(int count, F&& f) {
-    return TimeMs([&] {
-               for (int i = 0; i < count; ++i) {
-                   f();
-               }
-           }) *
-           1e6 / count;
+// Milliseconds a call of each of fs takes, timed over batch calls, rounds times: all in
+// turn, so that a load that comes and goes hits them alike. Messages wait between rounds.
+template <typename... F>
+std::array<std::vector<double>, sizeof...(F)> TimeEach(int rounds, int batch, F&&... fs) {
+    std::array<std::vector<double>, sizeof...(F)> ms;
+    for (int r = 0; r < rounds; ++r) {
+        size_t k = 0;
+        (ms[k++].push_back(TimeMs([&] {
+                               for (int i = 0; i < batch; ++i) {
+                                   fs();
+                               }
+                           }) /
+                           batch),
+         ...);
+        DrainMessages();
+    }
+    return ms;
 }
 
 double Median(std::vector<double> values) {
@@ -89,20 +95,13 @@ PowerSample OnBattery(int percent) {
     return MakeSample(kAcOffline, flag, static_cast<uint8_t>(percent), kBatterySeconds);
 }
 
-void DrainMessages() { PumpFor(0); }
-
-// Private bytes of this process, and where they were read. Wine 8 fills only the short
-// PROCESS_MEMORY_COUNTERS (cb says which was filled) and leaves PrivateUsage alone; its
-// PagefileUsage is the commit charge, which Windows reports as the same figure (on
-// Wine: RssAnon + VmSwap).
+// Private bytes of this process, and where they were read: Wine 8 fills no PrivateUsage,
+// but its PagefileUsage is the commit charge, the same figure on Windows.
 long long PrivateCommit(const char** source = nullptr) {
-    PROCESS_MEMORY_COUNTERS_EX c;
-    memset(&c, 0, sizeof(c));
-    c.cb = sizeof(c);
-    if (!K32GetProcessMemoryInfo(GetCurrentProcess(),
-                                 reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&c), sizeof(c))) {
-        return 0;
-    }
+    PROCESS_MEMORY_COUNTERS_EX c = {};
+    c.cb = sizeof(c);  // a failed call leaves it all 0
+    K32GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&c),
+                            sizeof(c));
     const bool ex = c.cb >= sizeof(c) && c.PrivateUsage;
     if (source) {
         *source = ex ? "_EX.PrivateUsage" : ".PagefileUsage (this system fills no PrivateUsage)";
@@ -111,17 +110,14 @@ long long PrivateCommit(const char** source = nullptr) {
 }
 
 struct Snapshot {
-    long long gdiObjects;
-    long long privateBytes;
+    long long gdiObjects, privateBytes;
     HeapCensus heap;
 };
 
-Snapshot Take() { return {CountGdiObjects(), PrivateCommit(), TakeHeapCensus()}; }
-
-// The first walk of the heaps may set up what later walks use: compare with the second.
-Snapshot Settled() {
-    Take();
-    return Take();
+// settle: the first walk of the heaps may set up what later walks use; compare the second.
+Snapshot Take(bool settle = false) {
+    return settle ? (Take(), Take())
+                  : Snapshot{CountGdiObjects(), PrivateCommit(), TakeHeapCensus()};
 }
 
 void PrintSnapshot(const char* label, const Snapshot& s) {
@@ -131,8 +127,13 @@ void PrintSnapshot(const char* label, const Snapshot& s) {
            s.heap.complete ? "" : " [heap walk incomplete]");
 }
 
-// "GDI objects +0, private bytes +0, heap busy blocks +0 (+0 bytes)" from one to the other.
-std::string Growth(const Snapshot& a, const Snapshot& b) {
+// What running f leaves behind: the snapshots before and after it, printed.
+template <typename F> std::string Growth(F&& f) {
+    const Snapshot a = Take(true);
+    f();
+    const Snapshot b = Take();
+    PrintSnapshot("before", a);
+    PrintSnapshot("after", b);
     char text[160];
     snprintf(text, sizeof(text),
              "GDI objects %+lld, private bytes %+lld, heap busy blocks %+lld (%+lld bytes)%s",
@@ -144,7 +145,7 @@ std::string Growth(const Snapshot& a, const Snapshot& b) {
 
 // The censuses must see one new object, or their unchanged counts would mean nothing.
 bool CheckCensuses() {
-    const Snapshot before = Settled();
+    const Snapshot before = Take(true);
     HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
     void* volatile block = malloc(1000);  // volatile: the pair may not be optimised away
     const HGLOBAL global = GlobalAlloc(GMEM_MOVEABLE, 1000);
@@ -200,12 +201,8 @@ void Reduction(const Counts& n, double redrawMs, Summary& summary) {
         memcpy(copy.data(), face.data(), face.size());
         memcpy(copy.data() + face.size(), mask.data(), mask.size());
     };
-    std::vector<double> reduceNs, copyNs;
-    for (int rep = 0; rep < 5 * n.repetitions; ++rep) {
-        reduceNs.push_back(PerCallNs(kCalls, reduce));
-        copyNs.push_back(PerCallNs(kCalls, copyInput));
-    }
-    const double reduceUs = Minimum(reduceNs) / 1000, copyUs = Minimum(copyNs) / 1000;
+    const auto [reduceMs, copyMs] = TimeEach(5 * n.repetitions, kCalls, reduce, copyInput);
+    const double reduceUs = Minimum(reduceMs) * 1000, copyUs = Minimum(copyMs) * 1000;
     summary.Add("reduction as shipped / memcpy of its %d input bytes: %.2fx (%.1f us / %.1f us); "
                 "%.1f %% of a redraw",
                 int(copy.size()), reduceUs / copyUs, reduceUs, copyUs, reduceUs / redrawMs / 10);
@@ -224,10 +221,9 @@ double ChangedRedraw(CMainWin& m, const Counts& n, Summary& summary) {
             surface->FillColor(0);
         }
     };
-    int redrawTurn = 1, textTurn = 0;  // the meter shows 57 %: the first redraw is 58 %
+    int redrawTurn = 0, textTurn = 0;  // the meter shows 57 %: the first redraw is 58 %
     auto redraw = [&] {
-        FakePower::sample = OnBattery(redrawTurn ? 58 : 57);
-        redrawTurn ^= 1;
+        FakePower::sample = OnBattery(57 + (redrawTurn ^= 1));
         m.PollPower();
     };
     auto textOnly = [&] {
@@ -237,59 +233,32 @@ double ChangedRedraw(CMainWin& m, const Counts& n, Summary& summary) {
         textTurn ^= 1;
     };
     renew();
+    TimeEach(n.warmups, 1, redraw, textOnly);
+    // Each call timed on its own; the medians keep the outliers out.
+    const auto [redrawMs, textMs] = TimeEach(n.redraws, 1, redraw, textOnly);
 
-    for (int i = 0; i < n.warmups; ++i) {
-        redraw();
-        textOnly();
-    }
-    DrainMessages();
-
-    // Each call is timed on its own, a redraw and a text batch in turn, so that a load
-    // that comes and goes hits both alike; the medians keep the outliers out.
-    const int calls = n.repetitions * n.redrawsPerRepetition;
-    std::vector<double> redrawMs, textMs;
-    for (int i = 0; i < calls; ++i) {
-        redrawMs.push_back(TimeMs(redraw));
-        textMs.push_back(TimeMs(textOnly));
-        if (i % n.redrawsPerRepetition == n.redrawsPerRepetition - 1) {
-            DrainMessages();
-        }
-    }
-
-    // Where the rest of a redraw goes: the moon (which makes its three DIB sections
-    // anew), the reduction with UpdateLayeredWindow, and text drawn into DCs as new
-    // as the ones the moon leaves behind.
-    const FaceDescription d = DescribeSample(OnBattery(57));
-    std::vector<double> moonMs, layerMs, windowMs, freshTextMs;
-    for (int i = 0; i < calls; ++i) {
-        moonMs.push_back(TimeMs([&] { m.DrawMoon(d.phase, d.tilt); }));
-        layerMs.push_back(TimeMs([&] { m.UpdateLayer(0); }));
-        windowMs.push_back(TimeMs([&] { m.UpdateLayer(1); }));
-        renew();
-        freshTextMs.push_back(TimeMs(textOnly));
-        if (i % n.redrawsPerRepetition == n.redrawsPerRepetition - 1) {
-            DrainMessages();
-        }
-    }
+    // Where the rest goes: the moon (three new DIB sections), the reduction with
+    // UpdateLayeredWindow, and text into DCs as new as the moon leaves (renew's time unused).
+    const FaceDescription& d = texts[0];
+    const auto [moonMs, layerMs, windowMs, renewMs, freshTextMs] = TimeEach(
+        n.redraws, 1, [&] { m.DrawMoon(d.phase, d.tilt); }, [&] { m.UpdateLayer(0); },
+        [&] { m.UpdateLayer(1); }, renew, textOnly);
     redraw();  // a whole face again
 
     const double medianRedraw = Median(redrawMs), medianText = Median(textMs);
-    const double moon = Median(moonMs), layer = Median(layerMs), window = Median(windowMs);
-    // Besides its texts, every redraw makes the moon on three new DIB sections, as the
-    // design has it, and calls UpdateLayeredWindow: under Wine these alone come to about
-    // 0.8 times the texts, so a redraw cannot come within 1.5 times them; the goal's
-    // margin is for the reduction and the meter's own steps. It takes the fastest calls:
-    // on a machine shared with other work, the median of a busy stretch is that work's.
+    // The moon's three new DIB sections and UpdateLayeredWindow alone come to about 0.8
+    // times the texts under Wine; the goal's margin is for the rest. The fastest calls count:
+    // on a shared machine, the median of a busy stretch is the other work's.
     const double fastestText = Minimum(textMs);
     summary.Add("changed-sample redraw / its %d DrawTextA calls, fastest of each: %.2fx (goal: at "
                 "most 2.25x; its moon and UpdateLayeredWindow alone: %.2fx)",
                 kDrawsPerRedraw, Minimum(redrawMs) / fastestText,
                 (Minimum(moonMs) + Minimum(windowMs)) / fastestText);
     summary.Add("  (medians of %d calls each: redraw %.2f ms, texts %.2f ms; their ratio %.2fx)",
-                calls, medianRedraw, medianText, medianRedraw / medianText);
+                n.redraws, medianRedraw, medianText, medianRedraw / medianText);
     summary.Add("  of a redraw: moon %.2f ms, reduction + UpdateLayeredWindow %.2f ms "
                 "(UpdateLayeredWindow alone %.2f ms); texts into just-made DIB sections %.2f ms",
-                moon, layer, window, Median(freshTextMs));
+                Median(moonMs), Median(layerMs), Median(windowMs), Median(freshTextMs));
     return Minimum(redrawMs);
 }
 
@@ -297,38 +266,31 @@ double ChangedRedraw(CMainWin& m, const Counts& n, Summary& summary) {
 // has 2.25 and 4 times the pixels.
 void RedrawAtScales(CMainWin& m, const Counts& n, Summary& summary) {
     printf("\n== redraw at three scales (WM_DPICHANGED in this process)\n");
-    const int dpis[] = {96, 144, 192};
+    const int dpis[] = {96, 144, 192, 96};  // and back
     double medians[3] = {};
     int turn = 0;
-    for (int i = 0; i < 3; ++i) {
+    const auto redraw = [&] {
+        FakePower::sample = OnBattery(57 + (turn ^= 1));
+        m.PollPower();
+    };
+    for (int i = 0; i < 4; ++i) {
         const int layer = ScaleLength(60, dpis[i]);
         RECT place = {300, 300, 300 + layer, 300 + layer};
         SendMessageA(m.GetHwnd(), WM_DPICHANGED, MAKEWPARAM(dpis[i], dpis[i]), LPARAM(&place));
-        std::vector<double> ms;
-        for (int k = -n.warmups; k < n.scaleRedraws; ++k) {
-            FakePower::sample = OnBattery(57 + (turn ^= 1));
-            const double t = TimeMs([&] { m.PollPower(); });
-            if (k >= 0) {
-                ms.push_back(t);
-            }
-            if (k % 10 == 0) {
-                DrainMessages();
-            }
+        if (i < 3) {
+            TimeEach(n.warmups, 1, redraw);
+            medians[i] = Median(TimeEach(n.scaleRedraws, 1, redraw)[0]);
         }
-        medians[i] = Median(ms);
     }
-    RECT back = {300, 300, 360, 360};
-    SendMessageA(m.GetHwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), LPARAM(&back));
     summary.Add("redraw at 144 DPI / at 96: %.2fx (goal: at most 2.25x, the face's pixels)",
                 medians[1] / medians[0]);
     summary.Add("redraw at 192 DPI / at 96: %.2fx (goal: at most 4x); medians %.2f, %.2f, %.2f ms",
                 medians[2] / medians[0], medians[0], medians[1], medians[2]);
 }
 
-// Six hours on battery, sampled every 3 s as the poll does: the charge falls by one
-// percent every few minutes, while Windows revises its estimate of the time left in
-// seconds at nearly every sample. Every changed sample was drawn before; now only a
-// changed face is. The charge crosses the low alert's level, 20 %, on the way.
+// Six hours on battery, sampled every 3 s: the charge falls a percent every few minutes,
+// the estimate of the time left wobbles at nearly every sample, and the charge crosses
+// the low alert's level, 20 %. Every changed sample was drawn before; now a changed face.
 void ReplayedDay(CMainWin& m, Summary& summary) {
     printf("\n== a replayed day: 6 h of samples every 3 s\n");
     constexpr int kSamples = 6 * 3600 / 3;
@@ -337,14 +299,13 @@ void ReplayedDay(CMainWin& m, Summary& summary) {
     unsigned seed = 20261208;
     PowerSample previous = {};
     FaceDescription shown = {};
-    char tip[kTextBufferSize] = "", text[kTextBufferSize];
+    char tips[2][kTextBufferSize] = {};  // this sample's and the one before's
     int changed = 0, visible = 0, tipChanges = 0, redraws = 0, crossings = 0;
-    const auto tips = [] {
-        return std::count(FakeShell::calls.begin(), FakeShell::calls.end(), 'T');
+    const auto calls = [](char kind) -> long long {
+        return std::count(FakeShell::calls.begin(), FakeShell::calls.end(), kind);
     };
-    const long long tipsBefore = tips();
+    const long long tipsBefore = calls('T'), iconsBefore = calls('I');
     const size_t balloonsBefore = FakeShell::balloons.size();
-    const long long iconsBefore = std::count(FakeShell::calls.begin(), FakeShell::calls.end(), 'I');
     for (int i = 0; i < kSamples; ++i) {
         const int left = 6 * 3600 + 1800 - 3 * i;  // seconds, as the discharge says
         seed = seed * 1103515245u + 12345u;
@@ -356,9 +317,8 @@ void ReplayedDay(CMainWin& m, Summary& summary) {
         crossings += previous.batteryLifePercent > 20 && percent <= 20;
         const FaceDescription d = DescribeSample(sample);
         visible += i == 0 || !SameFace(shown, d);
-        DescribeForTip(sample, text, sizeof(text));
-        tipChanges += strcmp(text, tip) != 0;
-        memcpy(tip, text, sizeof(tip));
+        DescribeForTip(sample, tips[i % 2], sizeof(tips[0]));
+        tipChanges += strcmp(tips[0], tips[1]) != 0;
         previous = sample, shown = d;
         FakePower::sample = sample;
         layer[0] = 0x5A;
@@ -376,18 +336,15 @@ void ReplayedDay(CMainWin& m, Summary& summary) {
                 redraws / static_cast<double>(visible));
     summary.Add("replayed day: %lld tip updates for %d changes of the tip's text (goal: at most 1 "
                 "each)",
-                static_cast<long long>(tips() - tipsBefore), tipChanges);
-    const auto low = std::count_if(
+                calls('T') - tipsBefore, tipChanges);
+    const long long low = std::count_if(
         FakeShell::balloons.begin() + balloonsBefore, FakeShell::balloons.end(),
         [](const std::string& b) { return b.find("|Battery low|") != std::string::npos; });
     summary.Add("replayed day: %lld low alerts for %d crossings of 20 %% on battery (goal: as "
                 "many)",
-                static_cast<long long>(low), crossings);
-    summary.Add(
-        "replayed day: %lld tray icon updates (goal: at most the face's %d redraws)",
-        static_cast<long long>(std::count(FakeShell::calls.begin(), FakeShell::calls.end(), 'I') -
-                               iconsBefore),
-        redraws);
+                low, crossings);
+    summary.Add("replayed day: %lld tray icon updates (goal: at most the face's %d redraws)",
+                calls('I') - iconsBefore, redraws);
 }
 
 // One tray icon drawn at 16 pixels and made an icon, against one face redraw.
@@ -395,13 +352,11 @@ void IconDrawing(const Counts& n, double redrawMs, Summary& summary) {
     TrayMoon moon;
     moon.ReadTheme();
     moon.SetBattery(OnBattery(57));
-    std::vector<double> ns;
-    for (int rep = 0; rep < 5 * n.repetitions; ++rep) {
-        ns.push_back(PerCallNs(20, [&] { moon.Make(16), moon.Answer(false); }));
-    }
+    const double ms =
+        Minimum(TimeEach(5 * n.repetitions, 20, [&] { moon.Make(16), moon.Answer(false); })[0]);
     summary.Add(
         "one tray icon drawn and made at 16 px / one face redraw: %.3fx (%.1f us / %.2f ms)",
-        Minimum(ns) / 1e6 / redrawMs, Minimum(ns) / 1000, redrawMs);
+        ms / redrawMs, ms * 1000, redrawMs);
 }
 
 // What one look for a covering window costs, against the cheapest thing the meter does
@@ -412,18 +367,14 @@ void FullScreenCheck(CMainWin& m, const Counts& n, Summary& summary) {
     watch.Start(m.GetHwnd(), LookUpNewerApi());
     constexpr int kCalls = 500;  // a layer update costs a round trip to the X server
     bool covered = false;
-    std::vector<double> checkNs, fadeNs;
-    for (int rep = 0; rep < n.repetitions + 1; ++rep) {
-        const double c = PerCallNs(kCalls, [&] { covered |= watch.Check(); });
-        const double f = PerCallNs(kCalls, [&] { m.UpdateLayer(1); });
-        if (rep > 0) {  // the first is the warm-up
-            checkNs.push_back(c), fadeNs.push_back(f);
-        }
-    }
+    const auto check = [&] { covered |= watch.Check(); };
+    const auto fade = [&] { m.UpdateLayer(1); };
+    TimeEach(1, kCalls, check, fade);  // the warm-up
+    const auto [checkMs, fadeMs] = TimeEach(n.repetitions, kCalls, check, fade);
+    const double checkNs = Median(checkMs) * 1e6, fadeNs = Median(fadeMs) * 1e6;
     summary.Add("full-screen check / alpha-only layer update: %.2fx (%.0f ns / %.0f ns, medians "
                 "of %d x %d calls; covered: %s)",
-                Median(checkNs) / Median(fadeNs), Median(checkNs), Median(fadeNs), n.repetitions,
-                kCalls, covered ? "yes" : "no");
+                checkNs / fadeNs, checkNs, fadeNs, n.repetitions, kCalls, covered ? "yes" : "no");
 }
 
 // The front application, another process: a window full screen or small, in front, then
@@ -524,32 +475,26 @@ void UnchangedPoll(CMainWin& m, const Counts& n, Summary& summary) {
     m.PollPower();
     DrainMessages();
 
-    const Snapshot before = Settled();
     const int readsBefore = FakePower::reads;
-    for (int i = 0; i < n.unchangedPolls; ++i) {
-        m.PollPower();
-    }
-    const int reads = FakePower::reads - readsBefore;
-    const Snapshot after = Take();
-    printf("  %d unchanged polls (%d reads of the power source):\n", n.unchangedPolls, reads);
-    PrintSnapshot("before", before);
-    PrintSnapshot("after", after);
-    summary.Add("unchanged polls x%d: growth: %s", n.unchangedPolls, Growth(before, after).c_str());
+    printf("  %d unchanged polls:\n", n.unchangedPolls);
+    const std::string growth = Growth([&] {
+        for (int i = 0; i < n.unchangedPolls; ++i) {
+            m.PollPower();
+        }
+    });
+    printf("  (%d reads of the power source)\n", FakePower::reads - readsBefore);
+    summary.Add("unchanged polls x%d: growth: %s", n.unchangedPolls, growth.c_str());
 
     CMainWin::PowerReader volatile reader = FakePower::Read;
     SYSTEM_POWER_STATUS status;
-    std::vector<double> pollNs, readNs;
-    for (int rep = 0; rep < n.repetitions + 1; ++rep) {
-        const double p = PerCallNs(n.pollsPerRepetition, [&] { m.PollPower(); });
-        const double r = PerCallNs(n.pollsPerRepetition, [&] { reader(&status); });
-        if (rep > 0) {  // the first is the warm-up
-            pollNs.push_back(p), readNs.push_back(r);
-        }
-    }
+    const auto poll = [&] { m.PollPower(); };
+    const auto read = [&] { reader(&status); };
+    TimeEach(1, n.pollsPerRepetition, poll, read);  // the warm-up
+    const auto [pollMs, readMs] = TimeEach(n.repetitions, n.pollsPerRepetition, poll, read);
+    const double pollNs = Median(pollMs) * 1e6, readNs = Median(readMs) * 1e6;
     summary.Add("unchanged poll / bare FakePower::Read: %.2fx (%.1f ns / %.1f ns, medians of %d "
                 "x %d calls)",
-                Median(pollNs) / Median(readNs), Median(pollNs), Median(readNs), n.repetitions,
-                n.pollsPerRepetition);
+                pollNs / readNs, pollNs, readNs, n.repetitions, n.pollsPerRepetition);
 }
 
 // Runs under Wine's relay trace (tools/bench): a changed poll, then the unchanged ones,
@@ -559,13 +504,10 @@ int CallsUnderTrace(const Counts& n) {
     MeterUnderTest t(OnBattery(57));
     t.FinishFade();
     DrainMessages();
-    const auto* base = reinterpret_cast<const BYTE*>(GetModuleHandleA(nullptr));
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    printf("program %04lx %llx %llx\n", GetCurrentProcessId(),
-           static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(base)),
-           static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(base)) +
-               nt->OptionalHeader.SizeOfImage);
+    MODULEINFO image = {};
+    K32GetModuleInformation(GetCurrentProcess(), GetModuleHandleA(nullptr), &image, sizeof(image));
+    const auto base = static_cast<unsigned long long>(uintptr_t(image.lpBaseOfDll));
+    printf("program %04lx %llx %llx\n", GetCurrentProcessId(), base, base + image.SizeOfImage);
     FakePower::sample = OnBattery(58);
     OutputDebugStringA("sorvane mark: a changed poll");
     t.meter().PollPower();
@@ -586,7 +528,7 @@ void Leaks(const Counts& n, Summary& summary) {
         t.FinishFade();
         t.meter().PollPower();
         DrainMessages();
-        const Snapshot before = Settled();
+        const Snapshot before = Take(true);
         Snapshot checkpoint = before;
         const double ms = TimeMs([&] {
             for (int i = 1; i <= n.leakSamples; ++i) {
@@ -608,18 +550,15 @@ void Leaks(const Counts& n, Summary& summary) {
         snprintf(label, sizeof(label), "after %d samples", n.leakSamples);
         PrintSnapshot(label, after);
         printf("  (%.1f s, %.2f ms a sample)\n", ms / 1000, ms / n.leakSamples);
-        summary.Add("leaks, %d changed samples: GDI objects %lld -> %lld -> %lld (growth %+lld; "
-                    "%+lld after the first %d)",
-                    n.leakSamples, before.gdiObjects, checkpoint.gdiObjects, after.gdiObjects,
-                    after.gdiObjects - before.gdiObjects, after.gdiObjects - checkpoint.gdiObjects,
-                    n.leakCheckpoint);
-        summary.Add("  private bytes %lld -> %lld -> %lld (growth %+lld; %+lld after the first %d)",
-                    before.privateBytes, checkpoint.privateBytes, after.privateBytes,
-                    after.privateBytes - before.privateBytes,
-                    after.privateBytes - checkpoint.privateBytes, n.leakCheckpoint);
-        summary.Add("  heap busy blocks %lld -> %lld -> %lld (growth %+lld)", before.heap.blocks,
-                    checkpoint.heap.blocks, after.heap.blocks,
-                    after.heap.blocks - before.heap.blocks);
+        const auto trend = [&](const char* lead, const char* what, auto field) {
+            const long long a = field(before), b = field(checkpoint), c = field(after);
+            summary.Add("%s%s %lld -> %lld -> %lld (growth %+lld; %+lld after the first %d)", lead,
+                        what, a, b, c, c - a, c - b, n.leakCheckpoint);
+        };
+        snprintf(label, sizeof(label), "leaks, %d changed samples: ", n.leakSamples);
+        trend(label, "GDI objects", [](const Snapshot& s) { return s.gdiObjects; });
+        trend("  ", "private bytes", [](const Snapshot& s) { return s.privateBytes; });
+        trend("  ", "heap busy blocks", [](const Snapshot& s) { return s.heap.blocks; });
     }
     DrainMessages();
 
@@ -629,20 +568,11 @@ void Leaks(const Counts& n, Summary& summary) {
         t.FinishFade();
         DrainMessages();
     };
-    for (int i = 0; i < 5; ++i) {
-        cycle();
-    }
-    const Snapshot before = Settled();
-    const double ms = TimeMs([&] {
-        for (int i = 0; i < n.meterCycles; ++i) {
-            cycle();
-        }
-    });
-    const Snapshot after = Take();
-    PrintSnapshot("before", before);
-    PrintSnapshot("after", after);
-    printf("  (%.1f s, %.1f ms a cycle)\n", ms / 1000, ms / n.meterCycles);
-    summary.Add("meter create/teardown x%d: %s", n.meterCycles, Growth(before, after).c_str());
+    TimeEach(5, 1, cycle);
+    double ms = 0;
+    const std::string growth = Growth([&] { ms = TimeEach(1, n.meterCycles, cycle)[0][0]; });
+    printf("  (%.1f s, %.1f ms a cycle)\n", ms * n.meterCycles / 1000, ms);
+    summary.Add("meter create/teardown x%d: %s", n.meterCycles, growth.c_str());
 }
 
 }  // namespace
@@ -660,8 +590,7 @@ int main(int argc, char** argv) {
     DeleteFileA(SettingsFilePath().c_str());
     Summary summary;
     if (!CheckCensuses()) {
-        summary.Add("WARNING: the GDI or heap census missed an object; its counts below are "
-                    "doubtful");
+        summary.Add("WARNING: the GDI or heap census missed an object; its counts are doubtful");
     }
     {
         MeterUnderTest t(OnBattery(57));
