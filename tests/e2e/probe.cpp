@@ -50,10 +50,15 @@ int Foreground(const char* title, DWORD style, RECT r, int show,
     SetTimer(nullptr, 0, 10, nullptr);
     for (MSG msg; (w || (!shown && GetTickCount() - since < 5000)) &&
                   GetMessageA(&msg, nullptr, 0, 0) > 0;) {
+        // Windows raises the event while the window still exists, and a hook for its
+        // process alone hears it only then.
+        if (w && msg.hwnd == w && msg.message == WM_CLOSE) {
+            NotifyWinEvent(EVENT_OBJECT_DESTROY, w, OBJID_WINDOW, CHILDID_SELF);
+            since = GetTickCount();
+        }
         DispatchMessageA(&msg);
         if (w && !IsWindow(w)) {
-            NotifyWinEvent(EVENT_OBJECT_DESTROY, w, OBJID_WINDOW, CHILDID_SELF);
-            w = nullptr, since = GetTickCount();
+            w = nullptr;
         }
         if (IsWindowVisible(Find("meter")) != shown) {
             shown = !shown;
