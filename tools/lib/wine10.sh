@@ -7,7 +7,7 @@ WINE10_SUITE=trixie
 WINE10_MIRROR=http://deb.debian.org/debian
 # --no-install-recommends leaves out the i386 X libraries Wine loads at run time.
 WINE10_PACKAGES=(wine wine64 wine32:i386 libxrandr2:i386 libxinerama1:i386 libxrender1:i386
-    xvfb xauth xdotool x11-apps fonts-liberation2 qemu-user)
+    xvfb xauth xdotool x11-apps fonts-liberation2 qemu-user imagemagick procps)
 WINE10_CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/sorvane-wine10"
 
 # Runs a command chrooted into ROOT with /proc, /sys, /dev, /tmp, this checkout and its
