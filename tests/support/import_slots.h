@@ -1,5 +1,6 @@
-// The import address table of this executable: a slot for each DLL function its code
-// calls. The benchmark points slots at counters, the tests at refusals. x86_64 only.
+// The import address table of this executable: the slot of each DLL function its code
+// calls, which the tests point at refusals and stand-ins, the benchmark at a counter.
+// x86_64 only.
 #ifndef SORVANE_IMPORT_SLOTS_H
 #define SORVANE_IMPORT_SLOTS_H
 
@@ -7,16 +8,7 @@
 
 #include <string.h>
 
-#include <vector>
-
-struct ImportSlot {
-    ULONG_PTR* entry;
-    const char* dll;
-    const char* function;  // "?" for an import by ordinal
-};
-
-inline std::vector<ImportSlot> ImportSlots() {
-    std::vector<ImportSlot> slots;
+inline ULONG_PTR* FindImportSlot(const char* dll, const char* function) {
     BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
     const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS64*>(
         base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
@@ -24,20 +16,13 @@ inline std::vector<ImportSlot> ImportSlots() {
     for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + at); at && d->Name; ++d) {
         auto* iat = reinterpret_cast<ULONG_PTR*>(base + d->FirstThunk);
         auto* names = reinterpret_cast<ULONG_PTR*>(base + d->OriginalFirstThunk);
-        for (size_t i = 0; iat[i]; ++i) {
-            const bool named = d->OriginalFirstThunk && !IMAGE_SNAP_BY_ORDINAL64(names[i]);
-            const char* name =
-                named ? reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names[i])->Name : "?";
-            slots.push_back({&iat[i], reinterpret_cast<char*>(base + d->Name), name});
-        }
-    }
-    return slots;
-}
-
-inline ULONG_PTR* FindImportSlot(const char* dll, const char* function) {
-    for (const ImportSlot& s : ImportSlots()) {
-        if (_stricmp(s.dll, dll) == 0 && strcmp(s.function, function) == 0) {
-            return s.entry;
+        for (size_t i = 0; d->OriginalFirstThunk && iat[i]; ++i) {  // by name, not by ordinal
+            if (!IMAGE_SNAP_BY_ORDINAL64(names[i]) &&
+                _stricmp(reinterpret_cast<char*>(base + d->Name), dll) == 0 &&
+                strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names[i])->Name, function) ==
+                    0) {
+                return &iat[i];
+            }
         }
     }
     return nullptr;

@@ -22,6 +22,13 @@ struct Refusals {
         }
         patched.clear();
     }
+    // The executable's slot for dll!function leads to a stand-in until Unwatch; the real one.
+    template <typename F> static ULONG_PTR Replace(const char* dll, const char* function, F with) {
+        ULONG_PTR* slot = FindImportSlot(dll, function);
+        patched.emplace_back(slot, *slot);
+        PatchSlot(slot, reinterpret_cast<ULONG_PTR>(with));
+        return patched.back().second;
+    }
 };
 
 // One watched function; Id tells apart functions of one type. made: +1 for a call that

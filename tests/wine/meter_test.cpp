@@ -9,7 +9,6 @@
 
 #include "app/running_meter.h"
 #include "resources/resource.h"
-#include "tests/support/lit_share.h"
 #include "meter/layer_reduce.h"
 #include "tests/support/refusals.h"
 #include "tests/support/wine_support.h"
@@ -71,19 +70,13 @@ TEST(Meter, StartsHiddenAToolWindowFadesInAboveLaterWindowsAndIsNeverActivated) 
     DestroyWindow(later);
     EXPECT_EQ(SendMessageA(t.hwnd(), WM_MOUSEACTIVATE, 0, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               MA_NOACTIVATE);
-    for (UINT other : {WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_MOUSEMOVE, WM_RBUTTONUP}) {
-        FakeShell::Click(other);
-        EXPECT_EQ(t.meter().GetFade().timerRunning, 0) << "tray notification " << other;
-    }
 }
 
 // Taskbars at the top and on the right: a new user's meter starts 85 from the work area's
 // right and 25 down, and Reset puts it back there and keeps that place at once.
 TEST(Meter, StartsAndResetsAtTheWorkAreasDefaultPlace) {
     DeleteFileA(SettingsFilePath().c_str());
-    ULONG_PTR* info = FindImportSlot("user32.dll", "GetMonitorInfoA");
-    Refusals::patched.emplace_back(info, *info);
-    PatchSlot(info, ULONG_PTR(WorkAreaInfo));
+    Refusals::Replace("user32.dll", "GetMonitorInfoA", WorkAreaInfo);
     const auto place = std::make_pair(kWork.right - 85, kWork.top + 25);
     MeterUnderTest t(kOnBattery);
     EXPECT_EQ(Place(t.hwnd()), place);
@@ -252,34 +245,6 @@ TEST(Meter, AtLargerScalesTheOutlineReachesAsFarAroundEveryPixelOfTheTexts) {
     }
 }
 
-// The moon on the face and on its mask is the one its geometry lights, in each way of
-// drawing it: a crescent, the straight half moon, a gibbous moon; seen above the texts.
-TEST(Meter, TheMoonIsDrawnAsItsGeometryLightsIt) {
-    for (int percent : {30, 50, 75}) {
-        MeterUnderTest t(MakeSample(kAcOffline, 1, uint8_t(percent), 7200));
-        CMainWin& m = t.meter();
-        const FaceDescription d = DescribeSample(FakePower::sample);
-        const MoonPlan plan = PlanMoon(d.phase, d.tilt, 240);
-        const int rows = m.GetLengths().percentTop + m.GetLengths().outlineFrom;
-        const LitShare want =
-            MeasureLight(240, rows, [&](int x, int y) { return PlanLights(plan, x, y); });
-        for (CDibImage* s : {&m.GetFace(), &m.GetMask()}) {
-            const COLORREF lit = s == &m.GetFace() ? kLightColour : kWhite;
-            const LitShare got = MeasureLight(
-                240, rows, [&](int x, int y) { return SurfacePixel(*s, x, y) == lit; });
-            EXPECT_NEAR(got.share, want.share, 0.02) << percent << " %";
-            EXPECT_NEAR(got.x, want.x, 0.05) << percent << " %: on the same side";
-            EXPECT_NEAR(got.y, want.y, 0.05) << percent << " %";
-        }
-        int coloured = 0;  // the mask's green is the alpha of the face's colours above it
-        for (int i = 0; i < 240 * 240; ++i) {
-            const COLORREF k = SurfacePixel(m.GetMask(), i % 240, i / 240);
-            coloured += GetRValue(k) != GetGValue(k) || GetGValue(k) != GetBValue(k);
-        }
-        EXPECT_EQ(coloured, 0) << percent << " %: the mask has no colour";
-    }
-}
-
 // The first and the last row of the face where the texts' fill shows.
 std::pair<int, int> TextRows(CDibImage& face) {
     std::pair<int, int> rows = {face.m_width, 0};
@@ -289,14 +254,6 @@ std::pair<int, int> TextRows(CDibImage& face) {
         }
     }
     return rows;
-}
-
-// The percentage across the middle of the disc, the time below it.
-TEST(Meter, TheTwoLinesOfTextStandAcrossTheMiddleOfTheDisc) {
-    MeterUnderTest t(kOnBattery);
-    const std::pair<int, int> rows = TextRows(t.meter().GetFace());
-    EXPECT_LT(rows.first, 120) << "the percentage above the centre";
-    EXPECT_GT(rows.second, 120) << "the time below it";
 }
 
 TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
@@ -382,13 +339,8 @@ TEST(Tray, TheIconIsTheMoonOfTheChargeInTheTaskbarsColours) {
         EXPECT_EQ(FakeShell::calls, "I") << light << ": sent once";
     }
     EXPECT_NE(pictures[0], pictures[1]);
-    for (const auto& f : std::vector<std::pair<const char*, ULONG_PTR>>{
-             {"SystemParametersInfoA", ULONG_PTR(HighContrastOn)},
-             {"GetSysColor", ULONG_PTR(HighContrastColour)}}) {
-        ULONG_PTR* slot = FindImportSlot("user32.dll", f.first);
-        Refusals::patched.emplace_back(slot, *slot);
-        PatchSlot(slot, f.second);
-    }
+    Refusals::Replace("user32.dll", "SystemParametersInfoA", HighContrastOn);
+    Refusals::Replace("user32.dll", "GetSysColor", HighContrastColour);
     SendMessageA(t.hwnd(), WM_SYSCOLORCHANGE, 0, 0);
     Refusals::Unwatch();
     int other = 0;
@@ -727,18 +679,12 @@ struct TwoScales {
         return Moved(w), done;
     }
     TwoScales() {
-        const std::pair<const char*, void*> fakes[] = {
-            {"MonitorFromPoint", reinterpret_cast<void*>(FromPoint)},
-            {"MonitorFromWindow", reinterpret_cast<void*>(FromWindow)},
-            {"GetMonitorInfoA", reinterpret_cast<void*>(Info)},
-            {"EnumDisplayMonitors", reinterpret_cast<void*>(Enum)},
-            {"UpdateLayeredWindow", reinterpret_cast<void*>(Update)}};
-        for (const auto& f : fakes) {
-            ULONG_PTR* slot = FindImportSlot("user32.dll", f.first);
-            Refusals::patched.emplace_back(slot, *slot);
-            PatchSlot(slot, ULONG_PTR(f.second));
-        }
-        update = reinterpret_cast<decltype(update)>(Refusals::patched.back().second);
+        Refusals::Replace("user32.dll", "MonitorFromPoint", FromPoint);
+        Refusals::Replace("user32.dll", "MonitorFromWindow", FromWindow);
+        Refusals::Replace("user32.dll", "GetMonitorInfoA", Info);
+        Refusals::Replace("user32.dll", "EnumDisplayMonitors", Enum);
+        update = reinterpret_cast<decltype(update)>(
+            Refusals::Replace("user32.dll", "UpdateLayeredWindow", Update));
         FakeSystem::monitorDpi = Dpi;
     }
     ~TwoScales() { Refusals::Unwatch(), FakeSystem::monitorDpi = nullptr, dpi = 0; }

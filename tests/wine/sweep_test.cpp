@@ -168,9 +168,7 @@ Day Live(int refuse) {
 // mark that tells the truth, once Windows says yes again.
 TEST(Sweep, EveryRefusableCallRefusedInTurn) {
     g_setTimer = reinterpret_cast<SetTimerFunction>(*FindImportSlot("user32.dll", "SetTimer"));
-    ULONG_PTR* box = FindImportSlot("user32.dll", "MessageBoxA");
-    Refusals::patched.emplace_back(box, *box);
-    PatchSlot(box, reinterpret_cast<ULONG_PTR>(RecordBox));
+    Refusals::Replace("user32.dll", "MessageBoxA", RecordBox);
     const LONG denied = ERROR_ACCESS_DENIED;
     const bool watched[] = {
         WATCH("gdi32.dll", CreateCompatibleDC, 0, nullptr),
