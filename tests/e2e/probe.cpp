@@ -2,11 +2,11 @@
 // Commands: start EXE, end MSG WPARAM LPARAM (its exit code), decoy, rect|own-rect
 // [meter|about|menu|usage|decoy|cover] (own-rect: as the window's own program sees it), exstyle
 // [WINDOW], post WINDOW MSG WPARAM LPARAM, active, mode WIDTH HEIGHT (the display's), cover [X]
-// [caption|xaml|small] (over the monitor at X until closed: a full-screen window, a maximized
-// one, a full-screen one of the shell switcher's class, a small one; how soon the meter hid and
-// came back), mutex SECONDS [denied] (the meter's, held; as an elevated copy holds it). Its
-// manifest makes it per-monitor v2
-// aware, so that it reads real pixels.
+// [caption|xaml|small] [quiet] (over the monitor at X until closed: a full-screen window, a
+// maximized one, a full-screen one of the shell switcher's class, a small one; quiet, without
+// taking the foreground; how soon the meter hid and came back), mutex SECONDS [denied] (the
+// meter's, held; as an elevated copy holds it). Its manifest makes it per-monitor v2 aware, so
+// that it reads real pixels.
 #include <windows.h>
 #include <sddl.h>
 
@@ -43,8 +43,10 @@ int Foreground(const char* title, DWORD style, RECT r, int show,
     HWND w = CreateWindowA(name, title, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                            nullptr, nullptr, nullptr, nullptr);
     ShowWindow(w, show);
-    SetForegroundWindow(w);
-    NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, w, OBJID_WINDOW, CHILDID_SELF);
+    if (show != SW_SHOWNOACTIVATE) {
+        SetForegroundWindow(w);
+        NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, w, OBJID_WINDOW, CHILDID_SELF);
+    }
     DWORD since = GetTickCount();
     bool shown = IsWindowVisible(Find("meter"));
     SetTimer(nullptr, 0, 10, nullptr);
@@ -109,14 +111,15 @@ int main(int argc, char** argv) {
         MONITORINFO m = {sizeof(m), {}, {}, 0};
         GetMonitorInfoA(MonitorFromPoint(POINT{LONG(number(2)), 10}, MONITOR_DEFAULTTOPRIMARY), &m);
         const char* kind = argc > 3 ? argv[3] : "";
+        const int show = argc > 4 && !strcmp(argv[4], "quiet") ? SW_SHOWNOACTIVATE : SW_SHOW;
         const RECT small = {m.rcWork.left + 20, 400, m.rcWork.left + 320, 600};
         return !strcmp(kind, "caption")
                    ? Foreground("SorvaneCover", WS_OVERLAPPEDWINDOW, m.rcWork, SW_MAXIMIZE)
                : !strcmp(kind, "small")
                    ? Foreground("SorvaneCover", WS_OVERLAPPEDWINDOW, small, SW_SHOW)
-               : !strcmp(kind, "xaml") ? Foreground("SorvaneCover", WS_POPUP, m.rcMonitor, SW_SHOW,
+               : !strcmp(kind, "xaml") ? Foreground("SorvaneCover", WS_POPUP, m.rcMonitor, show,
                                                     "XamlExplorerHostIslandWindow")
-                                       : Foreground("SorvaneCover", WS_POPUP, m.rcMonitor, SW_SHOW);
+                                       : Foreground("SorvaneCover", WS_POPUP, m.rcMonitor, show);
     } else if (is("mutex")) {  // as a meter still starting holds it
         // An elevated copy's grants a plain start nothing, as an empty list of who may.
         SECURITY_ATTRIBUTES denied = {sizeof(denied), nullptr, FALSE};
