@@ -415,10 +415,8 @@ HWINEVENTHOOK WINAPI HookCounted(DWORD first, DWORD last, HMODULE m, WINEVENTPRO
 // callback each, and no check.
 void CaretMoves(Summary& summary) {
     printf("\n== %d caret moves of the front application\n", kCaretMoves);
-    ULONG_PTR* slot = FindImportSlot("user32.dll", "SetWinEventHook");
-    Refusals::patched.emplace_back(slot, *slot);
-    g_setHook = reinterpret_cast<decltype(g_setHook)>(*slot);
-    PatchSlot(slot, ULONG_PTR(HookCounted));
+    g_setHook = reinterpret_cast<decltype(g_setHook)>(
+        Refusals::Replace("user32.dll", "SetWinEventHook", HookCounted));
     Watch<0, decltype(&GetTopWindow)>::Install("user32.dll", "GetTopWindow", 0);
     char exe[MAX_PATH], line[MAX_PATH + 16];
     GetModuleFileNameA(nullptr, exe, MAX_PATH);

@@ -274,7 +274,7 @@ template <typename Lit> LitShare MeasureLight(int size, int rows, Lit lit) {
     return LitShare{count / disc, count ? sx / count / r : 0, count ? sy / count / r : 0};
 }
 
-inline bool PlanLights(const MoonPlan& p, int x, int y) {
+bool PlanLights(const MoonPlan& p, int x, int y) {
     const double px = x + 0.5, py = y + 0.5;
     bool inPolygon = false;  // crossings of a ray to the right
     for (int i = 0, j = 4; i < 5; j = i++) {

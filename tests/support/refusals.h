@@ -22,12 +22,15 @@ struct Refusals {
         }
         patched.clear();
     }
-    // The executable's slot for dll!function leads to a stand-in until Unwatch; the real one.
+    // The executable's slot for dll!function leads to a stand-in until Unwatch: the real
+    // function, or 0 where the executable does not import it.
     template <typename F> static ULONG_PTR Replace(const char* dll, const char* function, F with) {
         ULONG_PTR* slot = FindImportSlot(dll, function);
+        if (!slot) {
+            return 0;
+        }
         patched.emplace_back(slot, *slot);
-        PatchSlot(slot, reinterpret_cast<ULONG_PTR>(with));
-        return patched.back().second;
+        return PatchSlot(slot, reinterpret_cast<ULONG_PTR>(with)) ? patched.back().second : 0;
     }
 };
 
@@ -57,13 +60,9 @@ template <int Id, typename R, typename... A> struct Watch<Id, R (*)(A...)> {
     }
     // The executable's slot for dll!function leads here until Refusals::Unwatch.
     static bool Install(const char* dll, const char* function, int makes, R fails = R()) {
-        ULONG_PTR* slot = FindImportSlot(dll, function);
-        if (!slot) {
-            return false;
-        }
-        Refusals::patched.emplace_back(slot, *slot);
-        name = function, real = reinterpret_cast<R (*)(A...)>(*slot), made = makes, failure = fails;
-        return PatchSlot(slot, reinterpret_cast<ULONG_PTR>(Call));
+        name = function, made = makes, failure = fails;
+        real = reinterpret_cast<R (*)(A...)>(Refusals::Replace(dll, function, Call));
+        return real != nullptr;
     }
 };
 

@@ -48,9 +48,9 @@ LRESULT CALLBACK SeeCreation(int code, WPARAM w, LPARAM l) {
 
 // The monitor as Windows tells of it with taskbars at the top and on the right.
 const RECT kWork = {0, 40, 1000, 768};
+decltype(&GetMonitorInfoA) g_monitorInfo = nullptr;  // the real one
 BOOL WINAPI WorkAreaInfo(HMONITOR monitor, LPMONITORINFO info) {
-    const auto real = reinterpret_cast<decltype(&GetMonitorInfoA)>(Refusals::patched[0].second);
-    return real(monitor, info) && (info->rcWork = kWork, TRUE);
+    return g_monitorInfo(monitor, info) && (info->rcWork = kWork, TRUE);
 }
 
 TEST(Meter, StartsHiddenAToolWindowFadesInAboveLaterWindowsAndIsNeverActivated) {
@@ -76,7 +76,8 @@ TEST(Meter, StartsHiddenAToolWindowFadesInAboveLaterWindowsAndIsNeverActivated) 
 // right and 25 down, and Reset puts it back there and keeps that place at once.
 TEST(Meter, StartsAndResetsAtTheWorkAreasDefaultPlace) {
     DeleteFileA(SettingsFilePath().c_str());
-    Refusals::Replace("user32.dll", "GetMonitorInfoA", WorkAreaInfo);
+    g_monitorInfo = reinterpret_cast<decltype(g_monitorInfo)>(
+        Refusals::Replace("user32.dll", "GetMonitorInfoA", WorkAreaInfo));
     const auto place = std::make_pair(kWork.right - 85, kWork.top + 25);
     MeterUnderTest t(kOnBattery);
     EXPECT_EQ(Place(t.hwnd()), place);
@@ -287,12 +288,11 @@ TEST(Meter, ARefusedTrayIconIsTriedAgainForAWhile) {
 
 // The system as High Contrast leaves it, in two colours of the test's.
 constexpr COLORREF kHighWindow = RGB(0, 0, 64), kHighText = RGB(255, 255, 0);
+decltype(&SystemParametersInfoA) g_parametersInfo = nullptr;  // the real one
 BOOL WINAPI HighContrastOn(UINT action, UINT size, PVOID data, UINT ini) {
-    const auto real =
-        reinterpret_cast<decltype(&SystemParametersInfoA)>(Refusals::patched[0].second);
     return action == SPI_GETHIGHCONTRAST
                ? (static_cast<HIGHCONTRASTA*>(data)->dwFlags = HCF_HIGHCONTRASTON, TRUE)
-               : real(action, size, data, ini);
+               : g_parametersInfo(action, size, data, ini);
 }
 DWORD WINAPI HighContrastColour(int index) {
     return index == COLOR_WINDOW ? kHighWindow : kHighText;
@@ -339,7 +339,8 @@ TEST(Tray, TheIconIsTheMoonOfTheChargeInTheTaskbarsColours) {
         EXPECT_EQ(FakeShell::calls, "I") << light << ": sent once";
     }
     EXPECT_NE(pictures[0], pictures[1]);
-    Refusals::Replace("user32.dll", "SystemParametersInfoA", HighContrastOn);
+    g_parametersInfo = reinterpret_cast<decltype(g_parametersInfo)>(
+        Refusals::Replace("user32.dll", "SystemParametersInfoA", HighContrastOn));
     Refusals::Replace("user32.dll", "GetSysColor", HighContrastColour);
     SendMessageA(t.hwnd(), WM_SYSCOLORCHANGE, 0, 0);
     Refusals::Unwatch();
