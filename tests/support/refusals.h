@@ -1,15 +1,46 @@
 // Windows saying no: the k-th of the calls the tests watch, counted over all of them,
 // fails with the function's documented failure value, reached through this executable's
-// import slots. Icons and menus are counted as they are made and destroyed: Wine has no
+// import slots (x86_64 only), which the tests also point at stand-ins and the benchmark at a
+// counter. Icons and menus are counted as they are made and destroyed: Wine has no
 // GetGuiResources.
 #ifndef SORVANE_REFUSALS_H
 #define SORVANE_REFUSALS_H
 
+#include <windows.h>
+
+#include <string.h>
+
 #include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
-#include "tests/support/import_slots.h"
+// The slot of each DLL function this executable's code calls.
+inline ULONG_PTR* FindImportSlot(const char* dll, const char* function) {
+    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS64*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const DWORD at = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + at); at && d->Name; ++d) {
+        auto* iat = reinterpret_cast<ULONG_PTR*>(base + d->FirstThunk);
+        auto* names = reinterpret_cast<ULONG_PTR*>(base + d->OriginalFirstThunk);
+        for (size_t i = 0; d->OriginalFirstThunk && iat[i]; ++i) {  // by name, not by ordinal
+            if (!IMAGE_SNAP_BY_ORDINAL64(names[i]) &&
+                _stricmp(reinterpret_cast<char*>(base + d->Name), dll) == 0 &&
+                strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names[i])->Name, function) ==
+                    0) {
+                return &iat[i];
+            }
+        }
+    }
+    return nullptr;
+}
+
+inline bool PatchSlot(ULONG_PTR* entry, ULONG_PTR value) {
+    DWORD old = 0;
+    return VirtualProtect(entry, sizeof(*entry), PAGE_READWRITE, &old) && (*entry = value, true) &&
+           VirtualProtect(entry, sizeof(*entry), old, &old);
+}
 
 struct Refusals {
     static inline int calls = 0, refuse = 0;  // watched calls so far; the one refused, 0 none

@@ -13,7 +13,6 @@
 
 #include "mainwin/mainwin.h"
 #include "resources/resource.h"
-#include "tests/support/import_slots.h"
 #include "tests/support/sample_maker.h"
 
 struct FakePower {

@@ -304,10 +304,10 @@ double Share(uint32_t colour) {
     return double(std::count(icon.begin(), icon.end(), colour)) / double(icon.size());
 }
 
-// The tray icon is the battery's moon at 16 pixels: its light grows with the charge; a light
-// and a dark taskbar each have their picture, its lit part 3:1 or more from its unlit part;
-// High Contrast paints it in the system's window and text colours alone. A theme changed
-// sends the picture, one unchanged does not.
+// The tray icon is the battery's moon at 16 pixels: its light grows with the charge, lit from
+// the left as on the face; a light and a dark taskbar each have their picture, its lit part 3:1
+// or more from its unlit part; High Contrast paints it in the system's window and text colours
+// alone. A theme changed sends the picture, one unchanged does not.
 TEST(Tray, TheIconIsTheMoonOfTheChargeInTheTaskbarsColours) {
     const char* personalize = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
     const auto theme = [&](HWND w, DWORD light) {
@@ -325,6 +325,8 @@ TEST(Tray, TheIconIsTheMoonOfTheChargeInTheTaskbarsColours) {
     EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()) && shares[0] < shares[4] / 4)
         << shares[0] << " " << shares[2] << " " << shares[4];
     FakePower::sample = MakeSample(kAcOffline, 0, 50, 7200), t.meter().PollPower();
+    EXPECT_TRUE(FakeShell::icon[8 * 16 + 3] == lit && FakeShell::icon[8 * 16 + 12] != lit)
+        << "at 50 % lit on the left, as the face";
     std::vector<uint32_t> pictures[2];
     for (DWORD light : {1, 0}) {
         FakeShell::calls.clear();
