@@ -224,25 +224,23 @@ TEST(Meter, AtLargerScalesTheOutlineReachesAsFarAroundEveryPixelOfTheTexts) {
         ASSERT_TRUE(s.CreateDib(n, n, 24) && s.FillColor(0)) << c[0];
         t.meter().DrawFaceTexts(s.GetMemDC(), DescribeSample(kOnBattery), RGB(255, 0, 0),
                                 RGB(0, 0, 255));
-        std::vector<char> text(n * n);  // with any of the texts' fill
-        for (int i = 0; i < n * n; ++i) {
-            text[i] = GetBValue(SurfacePixel(s, i % n, i / n)) > 0;
-        }
-        int missing = 0, beyond = 0;
+        const auto text = [&](int x, int y) {  // with any of the texts' fill
+            return x >= 0 && x < n && y >= 0 && y < n && GetBValue(SurfacePixel(s, x, y)) > 0;
+        };
+        int missing = 0, beyond = 0, texts = 0;
         for (int i = 0; i < n * n; ++i) {
             const int x = i % n, y = i / n;
             bool reached = false;  // by a text pixel c[2] right and down of it to c[1] left and up
             for (int dy = -c[2]; dy <= c[1]; ++dy) {
                 for (int dx = -c[2]; dx <= c[1]; ++dx) {
-                    reached |= x + dx >= 0 && x + dx < n && y + dy >= 0 && y + dy < n &&
-                               text[(y + dy) * n + x + dx];
+                    reached |= text(x + dx, y + dy);
                 }
             }
             const bool inked = SurfacePixel(s, x, y) != 0;
-            missing += reached && !inked, beyond += inked && !reached;
+            missing += reached && !inked, beyond += inked && !reached, texts += text(x, y);
         }
         EXPECT_EQ(std::make_pair(missing, beyond), std::make_pair(0, 0)) << c[0] << " DPI";
-        EXPECT_GT(std::count(text.begin(), text.end(), 1), n * n / 50) << c[0] << " DPI: texts";
+        EXPECT_GT(texts, n * n / 50) << c[0] << " DPI: texts";
     }
 }
 
