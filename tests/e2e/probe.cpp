@@ -5,8 +5,7 @@
 // [caption|xaml|small] [quiet] (over the monitor at X until closed: a full-screen window, a
 // maximized one, a full-screen one of the shell switcher's class, a small one; quiet, without
 // taking the foreground; how soon the meter hid and came back), mutex SECONDS [denied] (the
-// meter's, held; as an elevated copy holds it). Its manifest makes it per-monitor v2 aware, so
-// that it reads real pixels.
+// meter's, held; as an elevated copy holds it).
 #include <windows.h>
 #include <sddl.h>
 
@@ -73,6 +72,9 @@ int Foreground(const char* title, DWORD style, RECT r, int show,
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Real pixels: Windows 10 hands a program that declares no awareness coordinates scaled to
+    // 96 DPI.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     const auto is = [&](const char* command) { return argc > 1 && !strcmp(argv[1], command); };
     const auto number = [&](int i) { return argc > i ? strtoul(argv[i], nullptr, 0) : 0; };
     char* arg = argc > 2 ? argv[2] : const_cast<char*>("meter");
