@@ -191,6 +191,7 @@ TEST(FullScreen, TheWindowTheMeterIsDrawnOverDecides) {
         Cover want;
     } rows[] = {
         {"Film", popup, 0, monitor, 0, Cover::kFullScreen},
+        {"Game", popup | 0x00800000, 0, monitor, 0, Cover::kFullScreen},  // WS_BORDER: no title
         {"Editor", captioned, 0, {-8, -8, 1928, 1088}, 0, Cover::kNone},  // maximized
         {"Editor", captioned, 0, {1500, 0, 1920, 400}, 0, Cover::kNone},
         {"Editor", popup, 0, {0, 500, 800, 1000}, 0, Cover::kLookFurther},  // away from it
