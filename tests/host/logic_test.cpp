@@ -379,17 +379,16 @@ TEST(Lengths, TheMeterIsNeverSmallerThanAt100NorLargerThanAt500) {
 // kept; a place on none falls back to the default's coordinate, 85 from the right, 25 down.
 TEST(Position, AStoredPlaceIsKeptOnAnyMonitorElseEachCoordinateFallsBack) {
     const WorkArea primary = {0, 0, 1920, 1040}, left = {-1280, 0, 0, 984};
-    struct Case {
+    const struct {
         const char *x, *y;
         WorkArea second;  // the primary again: one monitor
         int wantX, wantY;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"-0 ", "-0", primary, 0, 25},       {"-0", "-00", primary, 1835, 0},
         {"-0", "1040", primary, 1835, 1040}, {"5000", "200", primary, 1835, 200},
         {"-900", "300", left, -900, 300},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const WorkArea monitors[] = {primary, c.second};
         const Position p = KeepOnMonitors(StoredPlace(c.x, c.y, primary, LengthsAt(96)), primary,
                                           monitors, 2, LengthsAt(96));

@@ -4,12 +4,10 @@
 #include <fcntl.h>
 #include <io.h>
 #include <string>
-#include <vector>
 
 #include "about/aboutwin.h"
 #include "framework/window.h"
 #include "imaging/dibimage.h"
-#include "resources/resource.h"
 #include "tests/support/refusals.h"
 #include "tests/support/wine_support.h"
 
