@@ -218,23 +218,25 @@ TEST(Meter, AtLargerScalesTheOutlineReachesAsFarAroundEveryPixelOfTheTexts) {
         ASSERT_TRUE(s.CreateDib(n, n, 24) && s.FillColor(0)) << c[0];
         t.meter().DrawFaceTexts(s.GetMemDC(), DescribeSample(kOnBattery), RGB(255, 0, 0),
                                 RGB(0, 0, 255));
-        const auto text = [&](int x, int y) {  // with any of the texts' fill
-            return x >= 0 && x < n && y >= 0 && y < n && GetBValue(SurfacePixel(s, x, y)) > 0;
-        };
-        int missing = 0, beyond = 0, texts = 0;
+        std::vector<char> text(n * n);  // with any of the texts' fill
+        for (int i = 0; i < n * n; ++i) {
+            text[i] = GetBValue(SurfacePixel(s, i % n, i / n)) > 0;
+        }
+        int missing = 0, beyond = 0;
         for (int i = 0; i < n * n; ++i) {
             const int x = i % n, y = i / n;
             bool reached = false;  // by a text pixel c[2] right and down of it to c[1] left and up
             for (int dy = -c[2]; dy <= c[1]; ++dy) {
                 for (int dx = -c[2]; dx <= c[1]; ++dx) {
-                    reached |= text(x + dx, y + dy);
+                    reached |= x + dx >= 0 && x + dx < n && y + dy >= 0 && y + dy < n &&
+                               text[(y + dy) * n + x + dx];
                 }
             }
             const bool inked = SurfacePixel(s, x, y) != 0;
-            missing += reached && !inked, beyond += inked && !reached, texts += text(x, y);
+            missing += reached && !inked, beyond += inked && !reached;
         }
         EXPECT_EQ(std::make_pair(missing, beyond), std::make_pair(0, 0)) << c[0] << " DPI";
-        EXPECT_GT(texts, n * n / 50) << c[0] << " DPI: texts";
+        EXPECT_GT(std::count(text.begin(), text.end(), 1), n * n / 50) << c[0] << " DPI: texts";
     }
 }
 
@@ -484,12 +486,9 @@ TEST(Meter, TheIconAnswersTheMouseAndTheKeyboardInEitherVersion) {
     }
 }
 
-// A meter at 400, 300, faded in, and the cursor coming to rest on it.
+// A meter the user put at 400, 300, faded in, and the cursor coming to rest on it.
 struct PointerTest : MeterUnderTest {
-    PointerTest() : MeterUnderTest(kOnBattery) {
-        FinishFade();
-        MoveWindow(hwnd(), 400, 300, 60, 60, FALSE);
-    }
+    PointerTest() : MeterUnderTest((StorePlace("400", "300"), kOnBattery)) { FinishFade(); }
     void Arrive() {
         SetCursorPos(430, 330);
         SendMessageA(hwnd(), WM_MOUSEMOVE, 0, At(30, 30));
@@ -603,8 +602,7 @@ TEST(Events, AfterMonitorsChangeTheMeterGoesBackToTheUsersPlaceWhereThereIsOne) 
         {WM_SETTINGCHANGE, SPI_SETWORKAREA, "300", "-200", {300, 25}},
     };
     for (const auto& c : cases) {
-        WritePrivateProfileStringA("WINDOW", "POSX", c.x, SettingsFilePath().c_str());
-        WritePrivateProfileStringA("WINDOW", "POSY", c.y, SettingsFilePath().c_str());
+        StorePlace(c.x, c.y);
         MeterUnderTest t(kOnBattery);
         MoveWindow(t.hwnd(), 500, 500, 60, 60, FALSE);  // where a change of monitors put it
         SendMessageA(t.hwnd(), c.message, c.wParam, 0);
@@ -693,9 +691,7 @@ struct TwoScales {
 // A meter whose place was stored at 700, 300, on B.
 struct Desktop : testing::Test {
     TwoScales desktop;
-    const bool stored =
-        WritePrivateProfileStringA("WINDOW", "POSX", "700", SettingsFilePath().c_str()) &&
-        WritePrivateProfileStringA("WINDOW", "POSY", "300", SettingsFilePath().c_str());
+    const bool stored = StorePlace("700", "300");
     MeterUnderTest t{kOnBattery};
 };
 
