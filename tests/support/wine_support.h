@@ -245,6 +245,12 @@ inline std::string SettingsFilePath() {
     return std::string(folder) + "\\Ostrel\\Sorvane Meter\\default.ini";
 }
 
+// The user's place, stored where a meter made next starts.
+inline bool StorePlace(const char* x, const char* y) {
+    return WritePrivateProfileStringA("WINDOW", "POSX", x, SettingsFilePath().c_str()) &&
+           WritePrivateProfileStringA("WINDOW", "POSY", y, SettingsFilePath().c_str());
+}
+
 // One key of the user's file, as written.
 inline std::string Setting(const char* key, const char* section = "WINDOW") {
     char value[32] = "";

@@ -77,8 +77,7 @@ LONG WINAPI Crashed(EXCEPTION_POINTERS*) {
 
 Day Live(int refuse) {
     const std::string file = SettingsFilePath();
-    WritePrivateProfileStringA("WINDOW", "POSX", "111", file.c_str());
-    WritePrivateProfileStringA("WINDOW", "POSY", "222", file.c_str());
+    StorePlace("111", "222");
     WritePrivateProfileStringA("ALERTS", nullptr, nullptr, file.c_str());
     LeaveRunKey();
     const int before = CountGdiObjects() + ThreadWindows();
